@@ -1,0 +1,78 @@
+# Compiler settings shared by every target of the project.
+
+set(CMAKE_C_STANDARD 11)
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+
+# No fused multiply-add: every product and sum is rounded on its own, on both targets.
+add_compile_options(-ffp-contract=off)
+
+if(WIN32)
+  # C99 stdio of mingw-w64 (correctly rounded printf), never msvcrt's.
+  add_compile_definitions(__USE_MINGW_ANSI_STDIO=1 WIN32_LEAN_AND_MEAN NOMINMAX)
+else()
+  set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+  set(CMAKE_BUILD_RPATH "$ORIGIN")
+endif()
+
+foreach(kind RUNTIME LIBRARY ARCHIVE)
+  set(CMAKE_${kind}_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endforeach()
+
+add_library(project_warnings INTERFACE)
+target_compile_options(project_warnings INTERFACE
+  -Wall -Wextra -Werror -Wshadow -Wundef -Wnon-virtual-dtor -Wcast-align)
+
+option(PROJECT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(PROJECT_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# GoogleTest from the distribution's source package, built for the current target.
+set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# One CTest test per executable: under Wine a process start costs far more than a test case.
+function(project_add_test target)
+  target_link_libraries(${target} PRIVATE project_warnings GTest::gtest GTest::gtest_main)
+  add_test(NAME ${target} COMMAND ${target} ${ARGN})
+endfunction()
+
+# The Windows system DLLs a module of ours may import.
+set(PROJECT_SYSTEM_DLLS kernel32.dll msvcrt.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll
+    advapi32.dll shell32.dll ole32.dll)
+
+# Registers a test that reads the module's import table and fails on any other DLL.
+function(project_add_import_check target)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(allowed ${PROJECT_SYSTEM_DLLS} ${ARGN})
+  string(REPLACE ";" "," allowed "${allowed}")
+  add_test(NAME ${target}_imports
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DMODULE=$<TARGET_FILE:${target}>
+            -DALLOWED=${allowed} -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake)
+endfunction()
+
+# Header-only libraries from the distribution (Boost), reached through links so that
+# a cross build sees them without the rest of the host's headers.
+function(project_host_headers target)
+  set(dir ${CMAKE_BINARY_DIR}/host-headers)
+  foreach(name IN LISTS ARGN)
+    if(NOT EXISTS ${dir}/${name})
+      file(MAKE_DIRECTORY ${dir})
+      file(CREATE_LINK /usr/include/${name} ${dir}/${name} SYMBOLIC)
+    endif()
+  endforeach()
+  add_library(${target} INTERFACE)
+  target_include_directories(${target} SYSTEM INTERFACE ${dir})
+endfunction()
+project_host_headers(boost_headers boost)
