@@ -1,0 +1,52 @@
+// The writer's access to the probe EEPROM through the bridge library: every
+// transfer is a full cycle of open, set-up, transfer and close.
+#pragma once
+
+#include <cstdint>
+
+#include "i2cbrdg.h"
+
+// The bridge library's functions and the pause, behind a seam for tests.
+struct BridgeApi {
+    uint8_t(U2C_CALL* getDeviceCount)();
+    HANDLE(U2C_CALL* openDevice)(uint8_t index);
+    int(U2C_CALL* setI2cFreq)(HANDLE device, uint8_t frequencyCode);
+    int(U2C_CALL* setClockSynch)(HANDLE device, int enable);
+    int(U2C_CALL* read)(HANDLE device, I2cTransaction* transaction);
+    int(U2C_CALL* write)(HANDLE device, I2cTransaction* transaction);
+    int(U2C_CALL* closeDevice)(HANDLE device);
+    void (*sleep)(unsigned milliseconds);
+};
+
+BridgeApi LinkedBridgeApi();       // the linked i2cbrdg library and the platform's sleep
+BridgeApi& ActiveBridgeApi();      // what I2cBridge calls; tests replace it
+
+inline constexpr int BridgeSuccess = 0;
+inline constexpr int BridgeNotPresent = 2;
+inline constexpr int ProbeNotConnected = 5;
+
+inline constexpr uint8_t EepromSlaveAddress = 0x51;
+inline constexpr uint32_t ProbeTypeAddress = 3;
+inline constexpr unsigned EepromPageSize = 16;
+inline constexpr unsigned EepromSize = 256;
+inline constexpr unsigned PageWriteDelay = 100;  // ms after every page
+inline constexpr uint8_t BridgeIndex = 0;
+inline constexpr uint8_t I2cFrequencyCode = 1;
+inline constexpr int ClockSynchronisation = 1;
+
+class I2cBridge {
+public:
+    I2cBridge() = default;
+
+    int Open();
+    void Close();
+    int Read(I2cTransaction& transaction);
+    int Write(I2cTransaction& transaction);
+    // typeText receives the byte at address 3 as a string of at most one character.
+    int ReadProbeType(char (&typeText)[2]);
+    int ReadImage(uint8_t* image);  // 256 bytes, left untouched on failure
+    int WriteImage(const uint8_t* image);  // 16 pages of 16 bytes, 100 ms after each
+
+    int32_t status = 0;
+    HANDLE device = nullptr;
+};
