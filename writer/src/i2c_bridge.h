@@ -18,14 +18,15 @@ struct BridgeApi {
     void (*sleep)(unsigned milliseconds);
 };
 
-BridgeApi LinkedBridgeApi();       // the linked i2cbrdg library and the platform's sleep
-BridgeApi& ActiveBridgeApi();      // what I2cBridge calls; tests replace it
+BridgeApi LinkedBridgeApi();   // the linked i2cbrdg library and the platform's sleep
+BridgeApi& ActiveBridgeApi();  // what I2cBridge calls; tests replace it
 
 inline constexpr int BridgeSuccess = 0;
 inline constexpr int BridgeNotPresent = 2;
 inline constexpr int ProbeNotConnected = 5;
 
 inline constexpr uint8_t EepromSlaveAddress = 0x51;
+inline constexpr uint8_t EepromAddressLength = 1;  // one memory-address byte
 inline constexpr uint32_t ProbeTypeAddress = 3;
 inline constexpr unsigned EepromPageSize = 16;
 inline constexpr unsigned EepromSize = 256;
@@ -35,7 +36,7 @@ inline constexpr uint8_t I2cFrequencyCode = 1;
 inline constexpr int ClockSynchronisation = 1;
 
 class I2cBridge {
-public:
+  public:
     I2cBridge() = default;
 
     int Open();
@@ -44,7 +45,7 @@ public:
     int Write(I2cTransaction& transaction);
     // typeText receives the byte at address 3 as a string of at most one character.
     int ReadProbeType(char (&typeText)[2]);
-    int ReadImage(uint8_t* image);  // 256 bytes, left untouched on failure
+    int ReadImage(uint8_t* image);         // 256 bytes, left untouched on failure
     int WriteImage(const uint8_t* image);  // 16 pages of 16 bytes, 100 ms after each
 
     int32_t status = 0;

@@ -1,0 +1,58 @@
+#include "fault_settings.h"
+
+#include <charconv>
+
+namespace i2cbrdg {
+
+namespace {
+
+constexpr std::string_view kPageFailsPrefix = "page-fails=";
+
+std::string_view Trimmed(std::string_view word) {
+    while (!word.empty() && word.front() == ' ')
+        word.remove_prefix(1);
+    while (!word.empty() && word.back() == ' ')
+        word.remove_suffix(1);
+    return word;
+}
+
+std::optional<std::uint32_t> ParseOffset(std::string_view digits) {
+    std::uint32_t value = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc{} || end != digits.data() + digits.size() || digits.empty())
+        return std::nullopt;
+    return value;
+}
+
+void Apply(std::string_view word, FaultSettings& settings) {
+    if (word == "no-bridge")
+        settings.noBridge = true;
+    else if (word == "open-fails")
+        settings.openFails = true;
+    else if (word == "setup-fails")
+        settings.setupFails = true;
+    else if (word == "no-probe")
+        settings.noProbe = true;
+    else if (word == "bus-error")
+        settings.busError = true;
+    else if (word == "write-protect")
+        settings.writeProtect = true;
+    else if (word.starts_with(kPageFailsPrefix))
+        settings.failingPage = ParseOffset(word.substr(kPageFailsPrefix.size()));
+}
+
+}  // namespace
+
+FaultSettings ParseFaultSettings(std::string_view text) {
+    FaultSettings settings;
+    while (!text.empty()) {
+        std::size_t comma = text.find(',');
+        Apply(Trimmed(text.substr(0, comma)), settings);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+    }
+    return settings;
+}
+
+}  // namespace i2cbrdg
