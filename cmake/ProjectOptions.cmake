@@ -29,6 +29,7 @@ target_compile_options(project_warnings INTERFACE
   -Wall -Wextra -Werror -Wshadow -Wundef -Wnon-virtual-dtor -Wcast-align)
 
 option(PROJECT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(PROJECT_FUZZERS "Build the fuzz harnesses as libFuzzer programs (clang)" OFF)
 if(PROJECT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
