@@ -1,0 +1,46 @@
+# Quillet: the status poll and the write workflow, portable and unit-tested on both
+# builds, and on Windows the dialog program with its resources.
+
+add_library(quillet_workflow STATIC src/refresh_status.cpp src/write_workflow.cpp)
+target_include_directories(quillet_workflow PUBLIC src)
+target_link_libraries(quillet_workflow PUBLIC writer_core PRIVATE project_warnings)
+
+add_executable(quillet_workflow_tests
+  tests/quillet_fakes.cpp
+  tests/refresh_status_test.cpp
+  tests/write_workflow_test.cpp)
+target_link_libraries(quillet_workflow_tests PRIVATE quillet_workflow)
+project_add_test(quillet_workflow_tests)
+
+if(NOT WIN32)
+  return()
+endif()
+
+# Resources: the icon is drawn by a script at build time; windres runs by hand so
+# that it sees neither the compilers' options nor the warning flags.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(quillet_res_dir ${CMAKE_CURRENT_BINARY_DIR}/res)
+set(quillet_icon ${quillet_res_dir}/Quillet.ico)
+set(quillet_res_object ${quillet_res_dir}/Quillet.res.o)
+add_custom_command(OUTPUT ${quillet_icon}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${quillet_res_dir}
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/make-icon ${quillet_icon}
+  DEPENDS ${PROJECT_SOURCE_DIR}/scripts/make-icon
+  COMMENT "Drawing the Quillet icon")
+add_custom_command(OUTPUT ${quillet_res_object}
+  COMMAND ${CMAKE_RC_COMPILER} --codepage=65001
+          -I ${CMAKE_CURRENT_SOURCE_DIR}/res -I ${quillet_res_dir}
+          -O coff -i ${CMAKE_CURRENT_SOURCE_DIR}/res/Quillet.rc -o ${quillet_res_object}
+  DEPENDS res/Quillet.rc res/resource.h res/Quillet.manifest ${quillet_icon}
+  COMMENT "Compiling the Quillet resources")
+
+add_executable(Quillet WIN32
+  src/about_dialog_win32.cpp
+  src/dialog_view_win32.cpp
+  src/main_win32.cpp
+  src/writer_dialog_win32.cpp
+  ${quillet_res_object})
+target_include_directories(Quillet PRIVATE res)
+target_link_libraries(Quillet PRIVATE quillet_workflow comctl32 comdlg32 project_warnings)
+add_dependencies(Quillet Palvo2 Palvo3 Palvo6)
+project_add_import_check(Quillet i2cbrdg.dll)

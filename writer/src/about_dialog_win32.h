@@ -1,0 +1,6 @@
+// The About box, opened from the main dialog's system menu.
+#pragma once
+
+#include <windows.h>
+
+void RunAboutDialog(HINSTANCE instance, HWND owner);

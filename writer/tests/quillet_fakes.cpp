@@ -1,0 +1,130 @@
+#include "quillet_fakes.h"
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+FakeBridge* bridge = nullptr;
+FakeProbeLibrary* probe = nullptr;
+
+HANDLE const FakeDevice = reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x51));
+
+uint8_t U2C_CALL GetDeviceCount() {
+    return bridge->deviceCount;
+}
+HANDLE U2C_CALL OpenDevice(uint8_t) {
+    return FakeDevice;
+}
+int U2C_CALL SetI2cFreq(HANDLE, uint8_t) {
+    return 0;
+}
+int U2C_CALL SetClockSynch(HANDLE, int) {
+    return 0;
+}
+int U2C_CALL Read(HANDLE, I2cTransaction* transaction) {
+    const bool typeRead = transaction->length == 1;
+    const int result = typeRead ? bridge->typeReadResult : bridge->imageReadResult;
+    if (result == 0) {
+        std::memcpy(transaction->data, bridge->eeprom.data() + transaction->memoryAddress,
+                    transaction->length);
+    }
+    return result;
+}
+int U2C_CALL Write(HANDLE, I2cTransaction* transaction) {
+    if (bridge->failingPage == transaction->memoryAddress) {
+        return bridge->pageWriteResult;
+    }
+    std::memcpy(bridge->eeprom.data() + transaction->memoryAddress, transaction->data,
+                transaction->length);
+    bridge->writtenPages.push_back(transaction->memoryAddress);
+    return 0;
+}
+int U2C_CALL CloseDevice(HANDLE) {
+    return 0;
+}
+void Sleep(unsigned) {
+    ++bridge->sleeps;
+}
+
+uint16_t PALVO_CALL Init(const uint8_t* image) {
+    probe->initImage.assign(image, image + PROBE_IMAGE_SIZE);
+    return probe->initResult;
+}
+uint16_t PALVO_CALL GetParameters(ProbeParameters* record) {
+    probe->givenParameters = *record;
+    if (probe->parametersResult == 0) {
+        record->Type = 6;
+    }
+    return probe->parametersResult;
+}
+
+HMODULE FakeModule() {
+    static char module;
+    return reinterpret_cast<HMODULE>(&module);
+}
+
+HMODULE Load(const char* fileName, ProbeLibrary& library) {
+    library = ProbeLibrary{};
+    ++probe->loads;
+    probe->lastFileName = fileName;
+    if (!probe->loadable) {
+        return nullptr;
+    }
+    ++probe->held;
+    library.ProbeInit = Init;
+    library.ProbeGetParameters = GetParameters;
+    return FakeModule();
+}
+
+bool Unload(HMODULE& module, ProbeLibrary& library) {
+    ++probe->unloads;
+    --probe->held;
+    module = nullptr;
+    library = ProbeLibrary{};
+    return true;
+}
+
+}  // namespace
+
+FakeBridge::FakeBridge() : saved_(ActiveBridgeApi()) {
+    bridge = this;
+    ActiveBridgeApi() = BridgeApi{GetDeviceCount, OpenDevice, SetI2cFreq,  SetClockSynch,
+                                  Read,           Write,      CloseDevice, Sleep};
+}
+
+FakeBridge::~FakeBridge() {
+    ActiveBridgeApi() = saved_;
+    bridge = nullptr;
+}
+
+FakeProbeLibrary::FakeProbeLibrary() {
+    probe = this;
+}
+
+FakeProbeLibrary::~FakeProbeLibrary() {
+    probe = nullptr;
+}
+
+ProbeBinding FakeProbeLibrary::Binding() const {
+    return ProbeBinding{Load, Unload};
+}
+
+TemporaryFile::TemporaryFile(size_t size, const char8_t* name) {
+    static std::atomic<int> counter{0};
+    directory = std::filesystem::temp_directory_path() /
+                ("quillet-test-" + std::to_string(counter++) + "-" +
+                 std::to_string(reinterpret_cast<uintptr_t>(this)));
+    std::filesystem::create_directories(directory);
+    path = directory / std::filesystem::path(name);
+    std::ofstream file(path, std::ios::binary);
+    for (size_t i = 0; i < size; ++i) {
+        file.put(static_cast<char>(ByteAt(i)));
+    }
+}
+
+TemporaryFile::~TemporaryFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
+}
