@@ -25,7 +25,8 @@ const std::int32_t kModes[] = {ProbeModeUsage, ProbeModeManufacture, ProbeModeCa
 float RawValue(const std::uint8_t* data, std::size_t size, std::size_t index) {
     float value = 0.0f;
     std::size_t at = kImageSize + 4 * index;
-    if (at + 4 <= size) std::memcpy(&value, data + at, 4);
+    if (at + 4 <= size)
+        std::memcpy(&value, data + at, 4);
     return value;
 }
 
@@ -59,10 +60,12 @@ void CheckCalibrationRoundTrip(const ProbeTraits& traits, const ProbeState& stat
     decoded.Size = PROBE_PARAMETERS_SIZE;
     FUZZ_CHECK(GetParameters(again, &decoded) == ProbeStatusOk);
     FUZZ_CHECK(decoded.Type == record.Type && decoded.Serial == record.Serial);
-    FUZZ_CHECK(decoded.PositionOrder == record.PositionOrder && decoded.ForceOrder == record.ForceOrder);
+    FUZZ_CHECK(decoded.PositionOrder == record.PositionOrder &&
+               decoded.ForceOrder == record.ForceOrder);
     FUZZ_CHECK(decoded.Gain == record.Gain);
     std::uint8_t second[kImageSize];
-    FUZZ_CHECK(SetParameters(traits, again, decoded, second, ProbeModeCalibration) == ProbeStatusOk);
+    FUZZ_CHECK(SetParameters(traits, again, decoded, second, ProbeModeCalibration) ==
+               ProbeStatusOk);
     FUZZ_CHECK(std::memcmp(first, second, kImageSize) == 0);
     ResetProbeState(again);
 }
@@ -82,12 +85,14 @@ void FuzzOneType(const ProbeTraits& traits, const std::uint8_t* image, const std
         QueryEverything(traits, state, data, size);
         for (std::int32_t mode : kModes) {
             std::uint8_t output[kImageSize];
-            FUZZ_CHECK(SetParameters(traits, state, state.Parameters, output, mode) == ProbeStatusOk);
+            FUZZ_CHECK(SetParameters(traits, state, state.Parameters, output, mode) ==
+                       ProbeStatusOk);
         }
         CheckCalibrationRoundTrip(traits, state);
     } else {
         std::uint8_t output[kImageSize];
-        std::uint16_t encoded = SetParameters(traits, state, state.Parameters, output, ProbeModeManufacture);
+        std::uint16_t encoded =
+            SetParameters(traits, state, state.Parameters, output, ProbeModeManufacture);
         FUZZ_CHECK(encoded == ProbeStatusOk || encoded == ProbeStatusCannotEncode);
     }
     FUZZ_CHECK(std::memcmp(&snapshot, &state, sizeof state) == 0);
@@ -98,6 +103,7 @@ void FuzzOneType(const ProbeTraits& traits, const std::uint8_t* image, const std
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::uint8_t image[kImageSize] = {};
     std::memcpy(image, data, size < kImageSize ? size : kImageSize);
-    for (const ProbeTraits* traits : kAllTraits) FuzzOneType(*traits, image, data, size);
+    for (const ProbeTraits* traits : kAllTraits)
+        FuzzOneType(*traits, image, data, size);
     return 0;
 }

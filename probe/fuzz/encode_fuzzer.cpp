@@ -41,7 +41,8 @@ void MakeSoundImage(const ProbeTraits& traits, std::uint8_t* image) {
 // Replaces a handle taken from the input by a live block of a size the input
 // chooses, or leaves the odd value as it is.
 ProbeBlockHandle PickHandle(ProbeBlockHandle raw, ProbeBlockHandle& owned) {
-    if ((raw & 3u) != 0) return raw;
+    if ((raw & 3u) != 0)
+        return raw;
     owned = AllocateBlock(raw >> 26);  // 0 to 63 bytes
     return owned;
 }
@@ -53,11 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memset(&record, 0, sizeof record);
     std::memcpy(&record, data, size < sizeof record ? size : sizeof record);
     std::int32_t mode = 0;
-    if (size >= sizeof record + 4) std::memcpy(&mode, data + sizeof record, 4);
+    if (size >= sizeof record + 4)
+        std::memcpy(&mode, data + sizeof record, 4);
     std::uint8_t flags = size > sizeof record + 4 ? data[sizeof record + 4] : 0;
     bool ready = (flags & 1) != 0;
     bool sameIdentity = (flags & 2) != 0;  // passes the type and serial checks
-    if (size <= sizeof record || (data[sizeof record - 1] & 0x80) == 0) record.Size = PROBE_PARAMETERS_SIZE;
+    if (size <= sizeof record || (data[sizeof record - 1] & 0x80) == 0)
+        record.Size = PROBE_PARAMETERS_SIZE;
 
     ProbeBlockHandle ownedPosition = 0, ownedForce = 0;
     record.PositionCoefficients = PickHandle(record.PositionCoefficients, ownedPosition);

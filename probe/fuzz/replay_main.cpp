@@ -13,7 +13,8 @@ namespace {
 
 void RunFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                    std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
 }
 
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
         std::filesystem::path path(argv[i]);
         if (std::filesystem::is_directory(path)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
-                if (!entry.is_regular_file()) continue;
+                if (!entry.is_regular_file())
+                    continue;
                 RunFile(entry.path());
                 ++count;
             }
