@@ -34,7 +34,7 @@ void ApplyPresets(const ProbeTraits& traits, ProbeParameters& record) {
 
 // Readings of one image, bounded by its 256 bytes.
 class ImageReader {
-public:
+  public:
     explicit ImageReader(const std::uint8_t* image) : image_(image) {}
 
     std::int32_t Integer(std::size_t offset) const {
@@ -55,14 +55,15 @@ public:
     }
     const std::uint8_t* At(std::size_t offset) const { return image_ + offset; }
 
-private:
+  private:
     const std::uint8_t* image_;
 };
 
 // A new block holding a copy of the given bytes; 0 when it cannot be had.
 ProbeBlockHandle CopyToNewBlock(const void* bytes, std::size_t count) {
     ProbeBlockHandle handle = AllocateBlock(count);
-    if (handle == 0) return 0;
+    if (handle == 0)
+        return 0;
     {
         BlockLock lock(handle);
         if (lock.data() != nullptr) {
@@ -74,15 +75,20 @@ ProbeBlockHandle CopyToNewBlock(const void* bytes, std::size_t count) {
     return 0;
 }
 
-std::uint16_t DropBlocks(ProbeParameters& record) {
+// A block that cannot be had refuses the image: every block goes, and with the
+// force block the force polynomial it mirrors, so nothing is left half built.
+std::uint16_t DropBlocks(ProbeState& state) {
+    ProbeParameters& record = state.Parameters;
     FreeBlock(record.PositionCoefficients);
     FreeBlock(record.ForceCoefficients);
     FreeBlock(record.PositionTable);
+    std::memset(state.ForcePolynomial, 0, sizeof state.ForcePolynomial);
     return ProbeStatusNoMemory;
 }
 
 bool ChecksumMatches(const ImageReader& image, std::size_t checksumOffset) {
-    return LoadLittleEndian32(image.At(checksumOffset)) == ProbeImageCrc(image.At(0), checksumOffset);
+    return LoadLittleEndian32(image.At(checksumOffset)) ==
+           ProbeImageCrc(image.At(0), checksumOffset);
 }
 
 // Force law fields and force coefficients of types 3 and 6; p is where they begin.
@@ -115,22 +121,26 @@ std::uint16_t DecodeForceLaw(const ImageReader& image, std::size_t p, ProbeState
     std::size_t bytes = CoefficientBytes(record.ForceOrder);
     std::memcpy(state.ForcePolynomial, image.At(p + kForceCoefficientsOffset), bytes);
     record.ForceCoefficients = CopyToNewBlock(state.ForcePolynomial, bytes);
-    if (record.ForceCoefficients == 0) return DropBlocks(record);
+    if (record.ForceCoefficients == 0)
+        return DropBlocks(state);
     return ProbeStatusOk;
 }
 
 }  // namespace
 
-std::uint16_t DecodeImage(const ProbeTraits& traits, ProbeState& state, const std::uint8_t* source) {
+std::uint16_t DecodeImage(const ProbeTraits& traits, ProbeState& state,
+                          const std::uint8_t* source) {
     ResetProbeState(state);
-    if (source == nullptr) return ProbeStatusWrongType;
+    if (source == nullptr)
+        return ProbeStatusWrongType;
     std::memcpy(state.StoredImage, source, kImageSize);
     const ImageReader image(state.StoredImage);
     ProbeParameters& record = state.Parameters;
     ApplyPresets(traits, record);
 
     record.Type = static_cast<std::uint8_t>(image.Integer(field::kType.ValueOffset()));
-    if (record.Type != traits.type) return ProbeStatusWrongType;
+    if (record.Type != traits.type)
+        return ProbeStatusWrongType;
     record.Serial = image.Integer(field::kSerial.ValueOffset());
     image.Text(field::kOText.ValueOffset(), kOTextLength, record.OText);
     image.Text(field::kCalibrationDate.ValueOffset(), kDateLength, record.CalibrationDate);
@@ -141,31 +151,38 @@ std::uint16_t DecodeImage(const ProbeTraits& traits, ProbeState& state, const st
     record.UsageCount = image.Integer(field::kUsageCount.ValueOffset());
 
     record.PositionOrder = image.Order(field::kPositionOrder.ValueOffset());
-    if (record.PositionOrder > kMaxOrder) return ProbeStatusBadOrder;
+    if (record.PositionOrder > kMaxOrder)
+        return ProbeStatusBadOrder;
     float positionPolynomial[kMaxOrder + 1] = {};
     std::size_t positionBytes = CoefficientBytes(record.PositionOrder);
     std::memcpy(positionPolynomial, image.At(kPositionCoefficientsOffset), positionBytes);
     record.PositionCoefficients = CopyToNewBlock(positionPolynomial, positionBytes);
-    if (record.PositionCoefficients == 0) return DropBlocks(record);
+    if (record.PositionCoefficients == 0)
+        return DropBlocks(state);
 
     std::size_t p = ForceLawOffset(record.PositionOrder);
     std::size_t checksumOffset = p;
     if (traits.hasForceLaw) {
-        if (std::uint16_t status = DecodeForceLaw(image, p, state); status != ProbeStatusOk) return status;
+        if (std::uint16_t status = DecodeForceLaw(image, p, state); status != ProbeStatusOk)
+            return status;
         checksumOffset = kChecksumOffset;
     }
-    if (!ChecksumMatches(image, checksumOffset)) return ProbeStatusBadChecksum;
+    if (!ChecksumMatches(image, checksumOffset))
+        return ProbeStatusBadChecksum;
 
     record.PositionTable = AllocateBlock(kPositionTableSize * sizeof(float));
-    if (record.PositionTable == 0) return DropBlocks(record);
+    if (record.PositionTable == 0)
+        return DropBlocks(state);
     {
         BlockLock table(record.PositionTable);
-        if (table.data() == nullptr) return DropBlocks(record);
+        if (table.data() == nullptr)
+            return DropBlocks(state);
         BuildPositionTable(positionPolynomial, record.PositionOrder, table.as<float>());
     }
 
     if (traits.hasForceLaw) {
-        const std::uint16_t* words = record.FValue < 3.0f ? traits.wordsBBelow3 : traits.wordsBOtherwise;
+        const std::uint16_t* words =
+            record.FValue < 3.0f ? traits.wordsBBelow3 : traits.wordsBOtherwise;
         std::memcpy(record.PresetWordsB, words, sizeof record.PresetWordsB);
     }
     state.Ready = 1;
