@@ -44,3 +44,24 @@ target_include_directories(Quillet PRIVATE res)
 target_link_libraries(Quillet PRIVATE quillet_workflow comctl32 comdlg32 project_warnings)
 add_dependencies(Quillet Palvo2 Palvo3 Palvo6)
 project_add_import_check(Quillet i2cbrdg.dll)
+
+# Remote control of a running Quillet through window messages: the run script's
+# quillet-probe and the end-to-end tests.
+add_library(quillet_remote STATIC tests/e2e/quillet_remote_win32.cpp)
+target_include_directories(quillet_remote PUBLIC tests/e2e res)
+target_link_libraries(quillet_remote PRIVATE project_warnings)
+
+add_executable(quillet-probe tests/e2e/quillet_probe_main_win32.cpp)
+target_link_libraries(quillet-probe PRIVATE quillet_remote project_warnings)
+
+# End-to-end: the real program under Wine on a virtual display when none is set.
+add_executable(quillet_e2e_tests
+  tests/e2e/quillet_e2e_test_win32.cpp
+  tests/e2e/running_quillet_win32.cpp)
+target_link_libraries(quillet_e2e_tests PRIVATE quillet_remote probe_test_support
+  GTest::gtest GTest::gtest_main project_warnings)
+add_dependencies(quillet_e2e_tests Quillet Palvo2 Palvo3 Palvo6 i2cbrdg)
+add_test(NAME quillet_e2e_tests
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/e2e/with-display ${WINE_EXECUTABLE}
+          $<TARGET_FILE:quillet_e2e_tests>)
+set_tests_properties(quillet_e2e_tests PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)

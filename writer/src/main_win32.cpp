@@ -8,8 +8,11 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Probe libraries are loaded by bare file name. Taking the current directory
     // out of the search keeps a library of that name planted there (beside an
-    // image file, say) from ever being loaded; the program's own directory stays first.
+    // image file, say) from ever being loaded; the program's own directory stays
+    // first, then the system's. The second call also drops the current directory on
+    // systems that read an empty library directory as none at all.
     SetDllDirectoryW(L"");
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
