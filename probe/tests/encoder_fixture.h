@@ -51,9 +51,11 @@ class Library {
     probe::ProbeState state_{};
 };
 
-// Writes the exact bytes of one field, NULs included.
+// Writes the bytes of one field as given, each | standing for a NUL: "F 3.50|6"
+// is a short text, its NUL and one byte an earlier text left in the buffer.
 inline void Put(Image& image, std::size_t offset, std::string_view bytes) {
-    std::memcpy(image.data() + offset, bytes.data(), bytes.size());
+    for (char c : bytes)
+        image[offset++] = static_cast<std::uint8_t>(c == '|' ? '\0' : c);
 }
 
 // Stores the checksum of bytes 0 .. at-1 at the given offset.

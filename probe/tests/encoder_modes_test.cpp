@@ -15,7 +15,6 @@ using encoder_test::Library;
 using encoder_test::Put;
 using encoder_test::SameImage;
 using encoder_test::SealAt;
-using namespace std::string_view_literals;
 
 // Default sample layout: P = 1, so the force law starts at 92 and F, R lie at 108, 116.
 constexpr std::size_t kF = 108;
@@ -32,10 +31,10 @@ Image WornImage(int type) {
     Image image = probe_test::BuildImage(spec);
     Put(image, 0, type == 2 ? "M 02" : type == 3 ? "M 03" : "M 06");
     Put(image, 4, "S 123456");
-    Put(image, 12, "OAB\0wxyz"sv);
+    Put(image, 12, "OAB|wxyz");
     if (type != 2) {
-        Put(image, kF, "F 3.5\0ZZ"sv);
-        Put(image, kR, "R 5.7\0ZZ"sv);
+        Put(image, kF, "F 3.5|ZZ");
+        Put(image, kR, "R 5.7|ZZ");
     }
     probe_test::Reseal(image, type);
     return image;
@@ -69,12 +68,8 @@ TEST(EncoderUnlistedMode, Palvo6RewritesTypeSerialFAndRFromItsOwnRecord) {
         Image expected = WornImage(6);
         Put(expected, 0, "M006");
         Put(expected, 4, "S0123456");
-        Put(expected, kF,
-            "F 3.50\0"
-            "6"sv);
-        Put(expected, kR,
-            "R 5.70\0"
-            "6"sv);
+        Put(expected, kF, "F 3.50|6");
+        Put(expected, kR, "R 5.70|6");
         SealAt(expected, kChecksum);
         EXPECT_TRUE(SameImage(expected, Encode(6, mode)));
     }
@@ -84,7 +79,7 @@ TEST(EncoderUnlistedMode, Palvo3RewritesOnlyFWithAZeroedBufferBehindIt) {
     for (std::int32_t mode : kUnlistedModes) {
         SCOPED_TRACE(mode);
         Image expected = WornImage(3);
-        Put(expected, kF, "F 3.50\0\0"sv);
+        Put(expected, kF, "F 3.50||");
         SealAt(expected, kChecksum);
         EXPECT_TRUE(SameImage(expected, Encode(3, mode)));
     }
@@ -98,9 +93,7 @@ TEST(EncoderUnlistedMode, Palvo2RewritesTypeSerialOTextDfabAndFr) {
         Put(expected, 4, "S0123456");
         Put(expected, 12, "OAB     ");
         Put(expected, 28, "DFAB2406");
-        Put(expected, 64,
-            "FR3.5\0"
-            "06"sv);
+        Put(expected, 64, "FR3.5|06");
         SealAt(expected, kType2Checksum);
         EXPECT_TRUE(SameImage(expected, Encode(2, mode)));
     }
@@ -118,21 +111,15 @@ TEST(EncoderUsageMode, EachLibraryWritesNAndCFromTheRecord) {
     Put(expected6, 4, "S0123456");
     Put(expected6, 36, "N0000089");
     Put(expected6, 72, "C0000043");
-    Put(expected6, kF,
-        "F 3.50\0"
-        "3"sv);
-    Put(expected6, kR,
-        "R 5.70\0"
-        "3"sv);
+    Put(expected6, kF, "F 3.50|3");
+    Put(expected6, kR, "R 5.70|3");
     SealAt(expected6, kChecksum);
     EXPECT_TRUE(SameImage(expected6, Encode(6, ProbeModeUsage, SetUsage)));
 
     Image expected3 = WornImage(3);
     Put(expected3, 36, "N0000089");
     Put(expected3, 72, "C0000043");
-    Put(expected3, kF,
-        "F 3.50\0"
-        "3"sv);
+    Put(expected3, kF, "F 3.50|3");
     SealAt(expected3, kChecksum);
     EXPECT_TRUE(SameImage(expected3, Encode(3, ProbeModeUsage, SetUsage)));
 
@@ -142,9 +129,7 @@ TEST(EncoderUsageMode, EachLibraryWritesNAndCFromTheRecord) {
     Put(expected2, 12, "OAB     ");
     Put(expected2, 28, "DFAB2406");
     Put(expected2, 36, "N0000089");
-    Put(expected2, 64,
-        "FR3.5\0"
-        "89"sv);
+    Put(expected2, 64, "FR3.5|89");
     Put(expected2, 72, "C0000043");
     SealAt(expected2, kType2Checksum);
     EXPECT_TRUE(SameImage(expected2, Encode(2, ProbeModeUsage, SetUsage)));
@@ -177,16 +162,14 @@ TEST(EncoderCalibrationMode, Palvo6WritesTheCalibrationGroupAndC) {
     Put(expected, 44, "G060");
     Put(expected, 72, "C0000043");
     Put(expected, 80, "PO01");  // coefficients: the library's own block, unchanged
-    Put(expected, 92,
-        "k 0.12\0"
-        "3"sv);
-    Put(expected, 100, "x0-1.50\0"sv);
-    Put(expected, kF, "F 3.50\0\0"sv);
-    Put(expected, kR, "R 5.70\0\0"sv);
-    Put(expected, 124, "x112.35\0"sv);
+    Put(expected, 92, "k 0.12|3");
+    Put(expected, 100, "x0-1.50|");
+    Put(expected, kF, "F 3.50||");
+    Put(expected, kR, "R 5.70||");
+    Put(expected, 124, "x112.35|");
     Put(expected, 132, "f1100.00");
-    Put(expected, 140, "x2-0.25\0"sv);
-    Put(expected, 148, "f20.00\0\0"sv);
+    Put(expected, 140, "x2-0.25|");
+    Put(expected, 148, "f20.00||");
     Put(expected, 156, "PO00");
     SealAt(expected, kChecksum);
     EXPECT_TRUE(SameImage(expected, Encode(6, ProbeModeCalibration, SetCalibration)));
@@ -197,15 +180,13 @@ TEST(EncoderCalibrationMode, Palvo3LeavesTypeSerialCAndRAlone) {
     Put(expected, 20, "DCAL2601");
     Put(expected, 44, "G060");
     Put(expected, 80, "PO01");
-    Put(expected, 92,
-        "k 0.12\0"
-        "1"sv);
-    Put(expected, 100, "x0-1.50\0"sv);
-    Put(expected, kF, "F 3.50\0\0"sv);
-    Put(expected, 124, "x112.35\0"sv);
+    Put(expected, 92, "k 0.12|1");
+    Put(expected, 100, "x0-1.50|");
+    Put(expected, kF, "F 3.50||");
+    Put(expected, 124, "x112.35|");
     Put(expected, 132, "f1100.00");
-    Put(expected, 140, "x2-0.25\0"sv);
-    Put(expected, 148, "f20.00\0\0"sv);
+    Put(expected, 140, "x2-0.25|");
+    Put(expected, 148, "f20.00||");
     Put(expected, 156, "PO00");
     SealAt(expected, kChecksum);
     EXPECT_TRUE(SameImage(expected, Encode(3, ProbeModeCalibration, SetCalibration)));
@@ -219,9 +200,7 @@ TEST(EncoderCalibrationMode, Palvo2RewritesItsAlwaysFieldsAroundTheCalibrationGr
     Put(expected, 20, "DCAL2601");
     Put(expected, 28, "DFAB2406");
     Put(expected, 44, "G060");
-    Put(expected, 64,
-        "FR3.5\0"
-        "06"sv);
+    Put(expected, 64, "FR3.5|06");
     Put(expected, 80, "PO01");
     SealAt(expected, kType2Checksum);
     EXPECT_TRUE(SameImage(expected, Encode(2, ProbeModeCalibration, SetCalibration)));
@@ -250,15 +229,9 @@ TEST(EncoderManufactureMode, EachLibraryWritesTheIdentityFromTheRecord) {
     Put(expected6, 4, "S0007777");
     Put(expected6, 12, "OXY     ");
     Put(expected6, 28, "DFAB0934");
-    Put(expected6, 64,
-        "FR3.5\0"
-        "34"sv);
-    Put(expected6, kF,
-        "F 2.50\0"
-        "4"sv);
-    Put(expected6, kR,
-        "R 6.00\0"
-        "4"sv);
+    Put(expected6, 64, "FR3.5|34");
+    Put(expected6, kF, "F 2.50|4");
+    Put(expected6, kR, "R 6.00|4");
     SealAt(expected6, kChecksum);
     EXPECT_TRUE(SameImage(
         expected6, Encode(6, ProbeModeManufacture, [&](ProbeParameters& r) { r = record; })));
@@ -274,9 +247,7 @@ TEST(EncoderManufactureMode, EachLibraryWritesTheIdentityFromTheRecord) {
     Put(expected2, 4, "S0007777");
     Put(expected2, 12, "OXY     ");
     Put(expected2, 28, "DFAB0934");
-    Put(expected2, 64,
-        "FR3.5\0"
-        "34"sv);
+    Put(expected2, 64, "FR3.5|34");
     SealAt(expected2, kType2Checksum);
     EXPECT_TRUE(SameImage(
         expected2, Encode(2, ProbeModeManufacture, [&](ProbeParameters& r) { r = record; })));
