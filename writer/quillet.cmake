@@ -45,6 +45,12 @@ target_link_libraries(Quillet PRIVATE quillet_workflow comctl32 comdlg32 project
 add_dependencies(Quillet Palvo2 Palvo3 Palvo6)
 project_add_import_check(Quillet i2cbrdg.dll)
 
+add_executable(quillet_resource_tests tests/quillet_resources_test_win32.cpp)
+target_include_directories(quillet_resource_tests PRIVATE res)
+target_link_libraries(quillet_resource_tests PRIVATE version)
+add_dependencies(quillet_resource_tests Quillet)
+project_add_test(quillet_resource_tests)
+
 # Remote control of a running Quillet through window messages: the run script's
 # quillet-probe and the end-to-end tests.
 add_library(quillet_remote STATIC tests/e2e/quillet_remote_win32.cpp)
