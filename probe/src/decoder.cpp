@@ -46,8 +46,11 @@ class ImageReader {
     std::uint8_t Order(std::size_t offset) const {
         return static_cast<std::uint8_t>(ReadOrder(image_ + offset));
     }
-    bool HasTag(std::size_t offset, const char* tag) const {
-        return image_[offset] == tag[0] && image_[offset + 1] == tag[1];
+    // An optional field's value, taken only when the field's own tag (the format's
+    // leading characters, case and all) opens its slot.
+    float OptionalReal(std::size_t base, const FieldSpec& spec, float missing) const {
+        bool tagged = std::memcmp(image_ + base + spec.offset, spec.format, spec.tagLength) == 0;
+        return tagged ? Real(base + spec.ValueOffset()) : missing;
     }
     void Text(std::size_t offset, std::size_t length, char* destination) const {
         std::memcpy(destination, image_ + offset, length);
@@ -98,18 +101,10 @@ std::uint16_t DecodeForceLaw(const ImageReader& image, std::size_t p, ProbeState
     record.ForceX0 = image.Real(p + field::kForceX0.ValueOffset());
     record.FValue = image.Real(p + field::kFValue.ValueOffset());
     record.RValue = image.Real(p + field::kRValue.ValueOffset());
-    record.ForceX1 = image.HasTag(p + field::kForceX1.offset, "x1")
-                         ? image.Real(p + field::kForceX1.ValueOffset())
-                         : record.ForceX0;
-    record.ForceF1 = image.HasTag(p + field::kForceF1.offset, "f1")
-                         ? image.Real(p + field::kForceF1.ValueOffset())
-                         : 0.0f;
-    record.ForceX2 = image.HasTag(p + field::kForceX2.offset, "x2")
-                         ? image.Real(p + field::kForceX2.ValueOffset())
-                         : record.ForceX0;
-    record.ForceF2 = image.HasTag(p + field::kForceF2.offset, "f2")
-                         ? image.Real(p + field::kForceF2.ValueOffset())
-                         : 0.0f;
+    record.ForceX1 = image.OptionalReal(p, field::kForceX1, record.ForceX0);
+    record.ForceF1 = image.OptionalReal(p, field::kForceF1, 0.0f);
+    record.ForceX2 = image.OptionalReal(p, field::kForceX2, record.ForceX0);
+    record.ForceF2 = image.OptionalReal(p, field::kForceF2, 0.0f);
 
     record.ForceOrder = image.Order(p + field::kForceOrder.ValueOffset());
     // Orders beyond the layout would put the force coefficients over the checksum
