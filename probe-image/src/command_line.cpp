@@ -1,0 +1,161 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <map>
+#include <new>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "palvo.h"
+#include "tool_error.h"
+
+namespace {
+
+const std::map<std::string, std::int32_t> kModes = {
+    {"manufacture", ProbeModeManufacture},
+    {"usage", ProbeModeUsage},
+    {"calibration", ProbeModeCalibration},
+};
+
+const char kFieldHelp[] =
+    "Field=value; fields as the record names them: Serial, OText, CalibrationDate, "
+    "FabricationDate, NNumber, UsageCount, Gain, FrValue, ForceK, ForceX0, FValue, RValue, "
+    "ForceX1, ForceX2, ForceF1, ForceF2, PositionCoefficients=c0,c1,..., "
+    "ForceCoefficients=d0,d1,...";
+
+struct ConvertInputs {
+    std::vector<std::string> force, pressure, position, sample;
+    CLI::Option* forceOption = nullptr;
+    CLI::Option* pressureOption = nullptr;
+    CLI::Option* positionOption = nullptr;
+    CLI::Option* sampleOption = nullptr;
+};
+
+// The conversions in the order they were typed: the parser records one entry per
+// value taken, naming the option that took it.
+std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const ConvertInputs& inputs) {
+    std::vector<Conversion> conversions;
+    std::size_t next[4] = {};
+    const std::pair<CLI::Option*, std::pair<ConversionKind, const std::vector<std::string>*>>
+        options[] = {
+            {inputs.forceOption, {ConversionKind::Force, &inputs.force}},
+            {inputs.pressureOption, {ConversionKind::Pressure, &inputs.pressure}},
+            {inputs.positionOption, {ConversionKind::Position, &inputs.position}},
+            {inputs.sampleOption, {ConversionKind::Sample, &inputs.sample}},
+        };
+    for (const CLI::Option* taken : command.parse_order()) {
+        for (std::size_t i = 0; i < std::size(options); ++i) {
+            const auto& [option, target] = options[i];
+            if (option == taken && next[i] < target.second->size())
+                conversions.push_back({target.first, (*target.second)[next[i]++]});
+        }
+    }
+    return conversions;
+}
+
+}  // namespace
+
+int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
+    CLI::App app{
+        "Inspect, edit, create, read and write probe EEPROM images through the probe "
+        "libraries themselves (Palvo<type>.dll beside this program).",
+        "probe-image"};
+    app.require_subcommand(1);
+    app.footer(kExitCodeHelp);
+
+    ShowOptions show;
+    CLI::App* showCommand = app.add_subcommand("show",
+                                               "The library's verdict on an image and "
+                                               "everything it decodes from it");
+    showCommand->add_option("FILE", show.file, "image file")->required();
+    showCommand->add_flag("--json", show.json, "JSON for scripts");
+
+    EditOptions edit;
+    std::string editMode;
+    CLI::App* editCommand =
+        app.add_subcommand("edit", "Change fields and encode them with the library's encoder");
+    editCommand->add_option("FILE", edit.file, "image file to start from")->required();
+    editCommand->add_option("-o,--output", edit.output, "image file to write")->required();
+    editCommand->add_option("--mode", editMode, "field group the encoder writes")
+        ->required()
+        ->check(CLI::IsMember({"manufacture", "usage", "calibration"}));
+    editCommand->add_option("--set", edit.assignments, kFieldHelp)->required();
+    editCommand->add_flag("--strict", edit.strict,
+                          "refuse when a value does not come back from the image as given");
+
+    NewOptions fresh;
+    CLI::App* newCommand = app.add_subcommand("new", "A fresh image built by the encoder");
+    newCommand->add_option("--type", fresh.type, "probe type")
+        ->required()
+        ->check(CLI::IsMember({2, 3, 6}));
+    newCommand->add_option("-o,--output", fresh.output, "image file to write")->required();
+    newCommand->add_option("--set", fresh.assignments, kFieldHelp);
+    newCommand->add_flag("--strict", fresh.strict,
+                         "refuse when a value does not come back from the image as given");
+
+    ConvertOptions convert;
+    ConvertInputs inputs;
+    CLI::App* convertCommand = app.add_subcommand(
+        "convert", "Raw readings converted by the library of the image's type, one per line");
+    convertCommand->add_option("FILE", convert.file, "image file")->required();
+    inputs.forceOption =
+        convertCommand->add_option("--force", inputs.force, "raw force reading (ProbeGetForce)");
+    inputs.pressureOption = convertCommand->add_option("--pressure", inputs.pressure,
+                                                       "raw force reading (ProbeGetPression)");
+    inputs.positionOption = convertCommand->add_option("--position", inputs.position,
+                                                       "raw position reading (ProbeGetPosition)");
+    inputs.sampleOption = convertCommand->add_option(
+        "--sample", inputs.sample, "16-bit position sample (ProbeGetPosition2 or the table)");
+
+    ReadOptions read;
+    CLI::App* readCommand = app.add_subcommand("read", "Save the EEPROM's image to a file");
+    readCommand->add_option("OUT", read.output, "image file to write")->required();
+
+    app.add_subcommand("status", "The writer's status line for the connected probe");
+
+    WriteOptions write;
+    CLI::App* writeCommand = app.add_subcommand(
+        "write", "Check an image file, save the EEPROM, write the file into it and read it back");
+    writeCommand->add_option("FILE", write.file, "image file (its first 256 bytes)")->required();
+    writeCommand->add_flag("--no-verify", write.noVerify, "do not read back");
+    writeCommand->add_option("--backup", write.backup,
+                             "where the old EEPROM content goes (default "
+                             "FILE.backup-<date>-<time>.bin)");
+    writeCommand->add_flag("--dry-run", write.dryRun, "check and tell, write nothing");
+    writeCommand->add_flag("--force", write.force, "write an image the library refuses");
+
+    std::reverse(arguments.begin(), arguments.end());
+    try {
+        app.parse(arguments);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error, out, err) == 0 ? ExitSuccess : ExitUsage;
+    }
+
+    Console console{out, err};
+    try {
+        if (showCommand->parsed())
+            return RunShow(show, console);
+        if (editCommand->parsed()) {
+            edit.mode = kModes.at(editMode);
+            return RunEdit(edit, console);
+        }
+        if (newCommand->parsed())
+            return RunNew(fresh, console);
+        if (convertCommand->parsed()) {
+            convert.conversions = ConversionsInOrder(*convertCommand, inputs);
+            return RunConvert(convert, console);
+        }
+        if (readCommand->parsed())
+            return RunRead(read, console);
+        if (writeCommand->parsed())
+            return RunWrite(write, console);
+        return RunStatus(console);
+    } catch (const ToolError& error) {
+        err << "probe-image: " << error.what() << "\n";
+        return error.code();
+    } catch (const std::bad_alloc&) {
+        err << "probe-image: out of memory\n";
+        return ExitRefused;
+    }
+}

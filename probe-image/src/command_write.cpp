@@ -1,0 +1,136 @@
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "backup_name.h"
+#include "bound_library.h"
+#include "bridge_texts.h"
+#include "commands.h"
+#include "i2c_bridge.h"
+#include "image_file.h"
+#include "tool_error.h"
+#include "verdict.h"
+
+namespace {
+
+constexpr unsigned kPageCount = EepromSize / EepromPageSize;
+
+// Offsets of the pages whose bytes differ between the two images.
+std::vector<unsigned> DifferentPages(const ProbeImageBytes& a, const ProbeImageBytes& b) {
+    std::vector<unsigned> pages;
+    for (unsigned offset = 0; offset < EepromSize; offset += EepromPageSize)
+        if (std::memcmp(a.data() + offset, b.data() + offset, EepromPageSize) != 0)
+            pages.push_back(offset);
+    return pages;
+}
+
+std::string PageList(const std::vector<unsigned>& offsets) {
+    std::string text;
+    for (unsigned offset : offsets) {
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(offset);
+    }
+    return text;
+}
+
+// The library of the image's own type must accept it, unless forced.
+void CheckImage(const ProbeImageBytes& image, bool force, Console& console) {
+    const LibraryBinding binding(TypeCharacter(image));
+    const Verdict verdict = JudgeImage(binding, image);
+    if (verdict.accepted) {
+        console.out << "image accepted by " << binding.library().fileName << "\n";
+        return;
+    }
+    if (!force)
+        throw ToolError(ExitRefused,
+                        "image refused: " + verdict.reason + " (--force writes it anyway)");
+    console.err << "warning: image refused: " << verdict.reason << "; writing it (--force)\n";
+}
+
+ProbeImageBytes ReadEeprom(I2cBridge& bridge, const char* purpose) {
+    ProbeImageBytes image{};
+    const int status = bridge.ReadImage(image.data());
+    if (status != BridgeSuccess)
+        throw ToolError(ExitBridge, std::string("cannot read the EEPROM ") + purpose + ": " +
+                                        BridgeFailure(status));
+    return image;
+}
+
+// The sixteen pages as the writer writes them: each in its own transfer cycle,
+// every one tried, a pause after each. Returns the status of the first failure.
+int WritePages(I2cBridge& bridge, const ProbeImageBytes& image, Console& console) {
+    int first = BridgeSuccess;
+    for (unsigned offset = 0; offset < EepromSize; offset += EepromPageSize) {
+        I2cTransaction transaction{};
+        transaction.slaveAddress = EepromSlaveAddress;
+        transaction.addressLength = EepromAddressLength;
+        transaction.memoryAddress = offset;
+        transaction.length = EepromPageSize;
+        std::memcpy(transaction.data, image.data() + offset, EepromPageSize);
+        const int status = bridge.Write(transaction);
+        console.out << "page " << offset / EepromPageSize + 1 << "/" << kPageCount << " at "
+                    << offset << ": "
+                    << (status == BridgeSuccess ? std::string("written") : BridgeFailure(status))
+                    << "\n"
+                    << std::flush;
+        if (first == BridgeSuccess)
+            first = status;
+        ActiveBridgeApi().sleep(PageWriteDelay);
+    }
+    return first;
+}
+
+}  // namespace
+
+int RunWrite(const WriteOptions& options, Console& console) {
+    const ProbeImageBytes image = ReadImageFile(options.file);
+    CheckImage(image, options.force, console);
+
+    I2cBridge bridge;
+    const ProbeImageBytes previous = ReadEeprom(bridge, "before writing");
+    const std::time_t now = std::time(nullptr);
+    const std::filesystem::path backup =
+        options.backup.empty() ? DefaultBackupPath(options.file, *std::localtime(&now))
+                               : std::filesystem::path(options.backup);
+    const std::vector<unsigned> changing = DifferentPages(previous, image);
+
+    if (options.dryRun) {
+        console.out << "dry run: would save the EEPROM to " << backup.string() << "\n"
+                    << "dry run: would write " << kPageCount << " pages (" << changing.size()
+                    << " differ from the EEPROM"
+                    << (changing.empty() ? "" : ": at " + PageList(changing)) << ")\n"
+                    << "dry run: "
+                    << (options.noVerify ? "would not read back" : "would read back and compare")
+                    << "\nnothing written\n";
+        return ExitSuccess;
+    }
+
+    WriteImageFile(backup, previous);
+    console.out << "saved the EEPROM to " << backup.string() << "\n";
+
+    const int written = WritePages(bridge, image, console);
+    if (options.noVerify) {
+        if (written != BridgeSuccess)
+            throw ToolError(ExitBridge, "write failed: " + BridgeFailure(written));
+        console.out << "written, not verified\n";
+        return ExitSuccess;
+    }
+
+    const ProbeImageBytes readBack = ReadEeprom(bridge, "back");
+    const std::vector<unsigned> wrong = DifferentPages(readBack, image);
+    if (written != BridgeSuccess)
+        throw ToolError(
+            ExitBridge,
+            "write failed: " + BridgeFailure(written) +
+                (wrong.empty() ? "" : "; pages at " + PageList(wrong) + " hold other bytes") +
+                "; the old content is in " + backup.string());
+    if (!wrong.empty())
+        throw ToolError(ExitMismatch,
+                        "verify failed: the EEPROM reads back other bytes in the "
+                        "pages at " +
+                            PageList(wrong) + "; the old content is in " + backup.string());
+    console.out << "written and verified\n";
+    return ExitSuccess;
+}

@@ -1,0 +1,65 @@
+// The commands of probe-image. Each returns its exit status or throws ToolError;
+// ordinary output goes to out, warnings and failures to err.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct Console {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+struct ShowOptions {
+    std::string file;
+    bool json = false;
+};
+
+struct EditOptions {
+    std::string file;
+    std::string output;
+    std::int32_t mode = 0;
+    std::vector<std::string> assignments;
+    bool strict = false;  // an edit that does not come back as given is a refusal
+};
+
+struct NewOptions {
+    int type = 0;
+    std::string output;
+    std::vector<std::string> assignments;
+    bool strict = false;
+};
+
+enum class ConversionKind { Force, Pressure, Position, Sample };
+
+struct Conversion {
+    ConversionKind kind;
+    std::string input;
+};
+
+struct ConvertOptions {
+    std::string file;
+    std::vector<Conversion> conversions;  // in command-line order
+};
+
+struct ReadOptions {
+    std::string output;
+};
+
+struct WriteOptions {
+    std::string file;
+    std::string backup;  // empty: a name made from the file's and the time
+    bool noVerify = false;
+    bool dryRun = false;
+    bool force = false;
+};
+
+int RunShow(const ShowOptions& options, Console& console);
+int RunEdit(const EditOptions& options, Console& console);
+int RunNew(const NewOptions& options, Console& console);
+int RunConvert(const ConvertOptions& options, Console& console);
+int RunRead(const ReadOptions& options, Console& console);
+int RunStatus(Console& console);
+int RunWrite(const WriteOptions& options, Console& console);

@@ -1,0 +1,22 @@
+// The exit status of probe-image: one per class of failure, so that a script can
+// tell a typing mistake from a refused image or a probe that is not there.
+#pragma once
+
+enum ExitCode : int {
+    ExitSuccess = 0,
+    ExitUsage = 1,     // the command line cannot be understood
+    ExitFile = 2,      // a file cannot be read or written, or is shorter than an image
+    ExitRefused = 3,   // the probe library refuses the image or the record
+    ExitBridge = 4,    // the bridge or the EEPROM behind it failed
+    ExitMismatch = 5,  // the EEPROM does not read back what was written
+};
+
+inline constexpr char kExitCodeHelp[] =
+    "Exit status:\n"
+    "  0  success (show: the image is accepted)\n"
+    "  1  usage: unknown command, option, field or value\n"
+    "  2  file: missing, unreadable, shorter than 256 bytes, or cannot be written\n"
+    "  3  refused: the probe library refuses the image or the edited record\n"
+    "     (also: no library for the image's type)\n"
+    "  4  bridge: no bridge, no probe, bus error or a failed page write\n"
+    "  5  verify: the EEPROM read back differs from the file written\n";

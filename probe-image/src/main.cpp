@@ -1,0 +1,7 @@
+#include <iostream>
+
+#include "command_line.h"
+
+int main(int argc, char** argv) {
+    return RunProbeImage(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}
