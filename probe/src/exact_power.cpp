@@ -197,6 +197,38 @@ double ExactPowerSequence::Current() const {
     return Round(window, 64, exponent + position, true, Negative());
 }
 
+void SmallIntegerPowers(std::uint32_t x, unsigned count, double* powers) {
+    // (high, low) is m^k as an unevaluated sum with |low| <= ulp(high) / 2. Each step
+    // multiplies by m exactly up to the rounding of low * m and of the sum of the
+    // small parts: a relative error below 3 * 2^-106 per step, so under 2^-98 after 64
+    // steps. kSafety bounds it by 2^-94 high. high is then the correctly rounded
+    // power unless low lies within that bound of half the gap to a neighbour.
+    constexpr double kSplitter = 134217729.0;  // 2^27 + 1: high into two 26-bit halves
+    constexpr double kSafety = 0x1p-94;
+    const double m = x;  // at most 16 bits: its products with 26-bit halves are exact
+    double high = m;
+    double low = 0.0;
+    powers[1] = m;
+    for (unsigned k = 2; k <= count; ++k) {
+        double c = kSplitter * high;
+        double highUpper = c - (c - high);
+        double highLower = high - highUpper;
+        double p = high * m;
+        double error = (highUpper * m - p) + highLower * m;  // high * m - p, exactly
+        double small = error + low * m;
+        high = p + small;
+        low = small - (high - p);
+        std::uint64_t bits = std::bit_cast<std::uint64_t>(high);
+        std::uint64_t exponent = bits & kInfinityBits;
+        double halfGapAbove = std::bit_cast<double>(exponent - (std::uint64_t{53} << 52));
+        double halfGapBelow = (bits & kFractionMask) == 0 ? halfGapAbove / 2 : halfGapAbove;
+        double bound = high * kSafety;
+        bool settled = exponent < (std::uint64_t{1023 + 53} << 52)  // below 2^53: exact
+                       || (low + bound < halfGapAbove && low - bound > -halfGapBelow);
+        powers[k] = settled ? high : ExactPower(m, k);
+    }
+}
+
 double ExactPower(double x, unsigned k) {
     ExactPowerSequence powers(x);
     powers.AdvanceTo(k);

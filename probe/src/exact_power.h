@@ -22,6 +22,15 @@ inline constexpr unsigned kMaxExactPowerExponent = 64;
 // overflow gives an infinity and underflow a subnormal or a zero.
 double ExactPower(double x, unsigned k);
 
+// Largest x for SmallIntegerPowers: the readings of the position table.
+inline constexpr std::uint32_t kMaxSmallIntegerBase = 32768;
+
+// powers[k] = ExactPower(x, k) for k = 1..count, bit for bit, for an integer x in
+// 1..kMaxSmallIntegerBase and count <= kMaxExactPowerExponent. Fast: an error-bounded
+// double-double product per power, with the exact path only where that bound does
+// not settle the rounding (ties and near-ties).
+void SmallIntegerPowers(std::uint32_t x, unsigned count, double* powers);
+
 // The powers x^1, x^2, ... of one x in turn, each built exactly from the one
 // before: Next() after n calls returns ExactPower(x, n + 1), bit for bit.
 class ExactPowerSequence {

@@ -52,11 +52,9 @@ void BuildPositionTable(const float* coefficients, std::uint16_t order, float* t
     double power[kMaxExactPowerExponent + 1];   // x^k
     double mirror[kMaxExactPowerExponent + 1];  // (-x)^k
     for (int m = 1; m <= kPositionTableZero; m += 2) {
-        ExactPowerSequence powers(m);
-        for (unsigned k = 1; k <= order; ++k) {
-            power[k] = powers.Next();
+        SmallIntegerPowers(static_cast<std::uint32_t>(m), order, power);
+        for (unsigned k = 1; k <= order; ++k)
             mirror[k] = (k & 1) != 0 ? -power[k] : power[k];
-        }
         for (int x = m; x <= kPositionTableZero; x *= 2) {
             if (x != m) {
                 for (unsigned k = 1; k <= order; ++k) {

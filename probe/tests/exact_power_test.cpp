@@ -104,6 +104,20 @@ TEST(ExactPowerSequence, AgreesBitForBitWithSingleCalls) {
     }
 }
 
+// The fast powers of the table readings against the exact ones: all of them up to
+// the 15th power, every 61st reading up to the 64th.
+TEST(SmallIntegerPowers, AreTheExactPowers) {
+    double powers[probe::kMaxExactPowerExponent + 1];
+    for (std::uint32_t x = 1; x <= probe::kMaxSmallIntegerBase; ++x) {
+        unsigned count = x % 61 == 0 || x > 32700 ? probe::kMaxExactPowerExponent : 15;
+        probe::SmallIntegerPowers(x, count, powers);
+        ExactPowerSequence exact(x);
+        for (unsigned k = 1; k <= count; ++k) {
+            ASSERT_EQ(Bits(powers[k]), Bits(exact.Next())) << x << "^" << k;
+        }
+    }
+}
+
 struct Case {
     double x;
     unsigned k;
