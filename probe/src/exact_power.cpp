@@ -205,6 +205,8 @@ void SmallIntegerPowers(std::uint32_t x, unsigned count, double* powers) {
     // power unless low lies within that bound of half the gap to a neighbour.
     constexpr double kSplitter = 134217729.0;  // 2^27 + 1: high into two 26-bit halves
     constexpr double kSafety = 0x1p-94;
+    if (count == 0)
+        return;
     const double m = x;  // at most 16 bits: its products with 26-bit halves are exact
     double high = m;
     double low = 0.0;
