@@ -1,0 +1,64 @@
+// The built program itself, started as a process: it finds the probe libraries
+// and the bridge library beside itself and ends with the documented status. Few
+// runs, since each one is a process start (under Wine a costly one).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "environment.h"
+#include "run_program.h"
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = std::filesystem::path(::testing::TempDir()) / "probe-image-program";
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        SetEnvironmentValue("I2CBRDG_EEPROM", (folder_ / "eeprom.bin").string().c_str());
+        SetEnvironmentValue("I2CBRDG_FAULT", "");
+    }
+    void TearDown() override {
+        SetEnvironmentValue("I2CBRDG_EEPROM", "");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    int Run(const std::vector<std::string>& arguments) {
+        return RunProgram(ProgramBesideMe("probe-image"), arguments, folder_ / "output.txt");
+    }
+    std::string Output() const { return Contents(folder_ / "output.txt"); }
+    static std::string Contents(const std::filesystem::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+    std::string Path(const char* name) const { return (folder_ / name).string(); }
+
+    std::filesystem::path folder_;
+};
+
+TEST_F(ProgramTest, MakesShowsAndWritesAnImageWithTheDocumentedStatus) {
+    EXPECT_EQ(Run({"status"}), 3);  // a fresh EEPROM file is blank: no library
+    EXPECT_NE(Output().find("DLL Probe Error"), std::string::npos) << Output();
+
+    ASSERT_EQ(Run({"new", "--type", "3", "-o", Path("a.bin"), "--set", "Serial=42",
+                   "PositionCoefficients=0,1"}),
+              0)
+        << Output();
+    ASSERT_EQ(Run({"write", Path("a.bin"), "--backup", Path("old.bin")}), 0) << Output();
+    EXPECT_EQ(Contents(folder_ / "eeprom.bin"), Contents(folder_ / "a.bin"));
+    EXPECT_EQ(Contents(folder_ / "old.bin"), std::string(256, '\xFF'));
+
+    EXPECT_EQ(Run({"status"}), 0);
+    EXPECT_NE(Output().find("System Available"), std::string::npos) << Output();
+    EXPECT_EQ(Run({"show", Path("a.bin")}), 0);
+    EXPECT_NE(Output().find("Serial                42"), std::string::npos) << Output();
+    EXPECT_EQ(Run({"show", Path("missing.bin")}), 2);
+    EXPECT_EQ(Run({"show", "--colour"}), 1);
+}
+
+}  // namespace
