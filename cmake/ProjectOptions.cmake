@@ -30,6 +30,14 @@ target_compile_options(project_warnings INTERFACE
 
 option(PROJECT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(PROJECT_FUZZERS "Build the fuzz harnesses as libFuzzer programs (clang)" OFF)
+# Shared libraries must resolve every symbol at link time, except under the
+# sanitizers, whose runtime only the executable carries.
+function(project_shared_library_no_undefined target)
+  if(NOT WIN32 AND NOT PROJECT_SANITIZE)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()
+
 if(PROJECT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
