@@ -30,6 +30,10 @@ target_compile_options(project_warnings INTERFACE
 
 option(PROJECT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(PROJECT_FUZZERS "Build the fuzz harnesses as libFuzzer programs (clang)" OFF)
+if(PROJECT_FUZZERS)
+  # Coverage feedback from all of our code, not just the harnesses.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 # Shared libraries must resolve every symbol at link time, except under the
 # sanitizers, whose runtime only the executable carries.
 function(project_shared_library_no_undefined target)

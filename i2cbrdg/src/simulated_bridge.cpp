@@ -53,7 +53,7 @@ int SimulatedBridge::Write(HANDLE device, I2cTransaction& transaction,
     int result = Admit(device, transaction, settings);
     if (result != kResultSuccess)
         return result;
-    if (settings.faults.failingPage == transaction.memoryAddress)
+    if (settings.faults.failingPage == uint32_t{transaction.memoryAddress})
         return kResultBusError;
     // A write-protected part acknowledges the data but starts no write cycle.
     if (settings.faults.writeProtect || transaction.length == 0)

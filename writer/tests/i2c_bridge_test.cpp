@@ -39,8 +39,8 @@ TEST_F(I2cBridgeTest, ReadProbeTypeRunsOneFullCycleWithTheFixedValues) {
     EXPECT_EQ(fake.calls[4].handle, kHandle);
     EXPECT_EQ(sent.slaveAddress, 0x51);
     EXPECT_EQ(sent.addressLength, 1);
-    EXPECT_EQ(sent.memoryAddress, 3u);
-    EXPECT_EQ(sent.length, 1);
+    EXPECT_EQ(uint32_t{sent.memoryAddress}, 3u);
+    EXPECT_EQ(uint16_t{sent.length}, 1);
     EXPECT_EQ(fake.calls[5].handle, kHandle);
     EXPECT_EQ(target.status, 0);
     EXPECT_EQ(target.device, nullptr);
@@ -117,8 +117,8 @@ TEST_F(I2cBridgeTest, ReadImageReadsAllBytesInOneTransfer) {
     EXPECT_EQ(target.ReadImage(image), 0);
     EXPECT_EQ(std::memcmp(image, fake.memory, EepromSize), 0);
     ASSERT_EQ(fake.Count("read"), 1);
-    EXPECT_EQ(fake.calls[4].transaction.memoryAddress, 0u);
-    EXPECT_EQ(fake.calls[4].transaction.length, 256);
+    EXPECT_EQ(uint32_t{fake.calls[4].transaction.memoryAddress}, 0u);
+    EXPECT_EQ(uint16_t{fake.calls[4].transaction.length}, 256);
 }
 
 TEST_F(I2cBridgeTest, FailedReadImageLeavesTheBufferAlone) {
@@ -148,8 +148,8 @@ TEST_F(I2cBridgeTest, WriteImageWritesSixteenPagesEachInItsOwnCycleAndPausesAfte
         const I2cTransaction& sent = writes[i].transaction;
         EXPECT_EQ(sent.slaveAddress, 0x51);
         EXPECT_EQ(sent.addressLength, 1);
-        EXPECT_EQ(sent.memoryAddress, i * 16);
-        EXPECT_EQ(sent.length, 16);
+        EXPECT_EQ(uint32_t{sent.memoryAddress}, i * 16);
+        EXPECT_EQ(uint16_t{sent.length}, 16);
         EXPECT_EQ(std::memcmp(sent.data, image + i * 16, 16), 0);
     }
     EXPECT_EQ(target.device, nullptr);

@@ -33,12 +33,12 @@ int U2C_CALL Read(HANDLE, I2cTransaction* transaction) {
     return result;
 }
 int U2C_CALL Write(HANDLE, I2cTransaction* transaction) {
-    if (bridge->failingPage == transaction->memoryAddress) {
+    if (bridge->failingPage == uint32_t{transaction->memoryAddress}) {
         return bridge->pageWriteResult;
     }
     std::memcpy(bridge->eeprom.data() + transaction->memoryAddress, transaction->data,
                 transaction->length);
-    bridge->writtenPages.push_back(transaction->memoryAddress);
+    bridge->writtenPages.push_back(uint32_t{transaction->memoryAddress});
     return 0;
 }
 int U2C_CALL CloseDevice(HANDLE) {

@@ -55,7 +55,7 @@ int U2C_CALL Read(HANDLE device, I2cTransaction* transaction) {
 
 int U2C_CALL Write(HANDLE device, I2cTransaction* transaction) {
     Record("write", Handle(device), 0, transaction);
-    auto scripted = active->writeResults.find(transaction->memoryAddress);
+    auto scripted = active->writeResults.find(uint32_t{transaction->memoryAddress});
     if (scripted != active->writeResults.end())
         return scripted->second;
     std::memcpy(active->memory + transaction->memoryAddress, transaction->data,
