@@ -8,8 +8,10 @@ target_link_libraries(quillet_workflow PUBLIC writer_core PRIVATE project_warnin
 add_executable(quillet_workflow_tests
   tests/quillet_fakes.cpp
   tests/refresh_status_test.cpp
-  tests/write_workflow_test.cpp)
+  tests/write_workflow_test.cpp
+  tests/workflow_fault_test.cpp)
 target_link_libraries(quillet_workflow_tests PRIVATE quillet_workflow)
+add_dependencies(quillet_workflow_tests Palvo6)  # the fault tests' polls bind the real library
 project_add_test(quillet_workflow_tests)
 
 if(NOT WIN32)
