@@ -84,6 +84,12 @@ def main():
         write(decode, 'type%d-p0-q0.bin' % t, sound_image(t, 0, 0, filler=0))
     write(decode, 'type6-p8-q15.bin', sound_image(6, 8, 15))
     write(decode, 'type6-p12-q12.bin', sound_image(6, 12, 12))
+    # Regressions: integer readings that run on into the next field's bytes.
+    runs_on = bytearray(sound_image(6, 1, 2))
+    runs_on[48] = ord('7')  # a digit after the gain joins the gain
+    runs_on[12] = ord('9')  # a digit after the serial joins the serial
+    runs_on[252:256] = struct.pack('<I', crc(runs_on[:252]))
+    write(decode, 'regression-readings-run-on.bin', bytes(runs_on))
     encode = os.path.join(HERE, 'corpus', 'encode')
     for mode in (1, 2, 0xFFFF, 0, -1):
         for flags in (0, 1, 3):
