@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "i2c_bridge.h"
 #include "image_file.h"
+#include "joined_text.h"
 #include "tool_error.h"
 #include "verdict.h"
 
@@ -26,13 +27,7 @@ std::vector<unsigned> DifferentPages(const ProbeImageBytes& a, const ProbeImageB
 }
 
 std::string PageList(const std::vector<unsigned>& offsets) {
-    std::string text;
-    for (unsigned offset : offsets) {
-        if (!text.empty())
-            text += ", ";
-        text += std::to_string(offset);
-    }
-    return text;
+    return JoinedText(offsets, ", ", [](unsigned offset) { return std::to_string(offset); });
 }
 
 // The library of the image's own type must accept it, unless forced.

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "image_layout.h"
+#include "joined_text.h"
 #include "number_text.h"
 #include "tool_error.h"
 
@@ -47,13 +48,7 @@ std::string PaddedText(const std::string& given, std::size_t width) {
 }
 
 std::string CoefficientList(const std::vector<float>& values) {
-    std::string text;
-    for (float value : values) {
-        if (!text.empty())
-            text += ",";
-        text += ShortestText(value);
-    }
-    return text;
+    return JoinedText(values, ",", ShortestText);
 }
 
 std::string QuotedText(const std::string& text) {

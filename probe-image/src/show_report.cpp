@@ -6,6 +6,7 @@
 #include <iomanip>
 
 #include "field_text.h"
+#include "joined_text.h"
 #include "number_text.h"
 #include "record_fields.h"
 
@@ -45,13 +46,10 @@ std::string Quoted(const std::string& text) {
 }
 
 std::string List(const std::vector<float>& values) {
-    std::string text;
-    for (float value : values) {
-        if (!text.empty())
-            text += ", ";
-        text += FloatText(value);
-    }
-    return "[" + text + "]";
+    std::string text = "[";
+    text += JoinedText(values, ", ", FloatText);
+    text += "]";
+    return text;
 }
 
 std::string ForceLawText(const ShowReport& report) {
@@ -101,15 +99,9 @@ std::string FieldText(const ShowReport& report, const RecordField& field) {
             return FloatText(FloatValue(record, field));
         case FieldKind::Text:
             return Quoted(TextValue(record, field));
-        case FieldKind::Words: {
-            std::string text;
-            for (std::uint16_t word : WordsValue(record, field)) {
-                if (!text.empty())
-                    text += " ";
-                text += std::to_string(word);
-            }
-            return text;
-        }
+        case FieldKind::Words:
+            return JoinedText(WordsValue(record, field), " ",
+                              [](std::uint16_t word) { return std::to_string(word); });
         case FieldKind::Coefficients:
             return List(BlockValues(report, field));
         case FieldKind::Table:
