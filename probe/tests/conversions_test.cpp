@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "block_memory.h"
-#include "counting_block_memory.h"
+#include "block_memory_fake.h"
 #include "loaded_probe.h"
 #include "polynomial.h"
 
@@ -16,7 +16,7 @@ using probe::GetForce;
 using probe::GetPosition;
 using probe::GetPosition2;
 using probe::GetPression;
-using probe_test::CountingBlockMemory;
+using probe_test::BlockMemoryFake;
 using probe_test::ImageSpec;
 using probe_test::LoadedProbe;
 
@@ -245,31 +245,31 @@ TEST(Position2, ReadsTheEntryOfTheSampleUnchanged) {
 
 TEST(PositionLocks, EachCallLocksOnceAndUnlocks) {
     LoadedProbe probe{ImageSpec{}};
-    CountingBlockMemory memory;
+    BlockMemoryFake memory;
     float result = kUntouched;
     EXPECT_EQ(GetPosition(probe.state, 1.0f, &result), 0);
     EXPECT_EQ(GetPosition(probe.state, 1.0f, nullptr), 0);
     EXPECT_EQ(GetPosition2(probe.state, 7, &result), 0);
     EXPECT_EQ(GetPosition2(probe.state, 7, nullptr), 0);
-    EXPECT_EQ(CountingBlockMemory::Counts().locks, 4);
-    EXPECT_EQ(CountingBlockMemory::Counts().unlocks, 4);
-    EXPECT_EQ(CountingBlockMemory::LockCountOf(probe.state.Parameters.PositionCoefficients), 0u);
-    EXPECT_EQ(CountingBlockMemory::LockCountOf(probe.state.Parameters.PositionTable), 0u);
+    EXPECT_EQ(memory.Locks(), 4u);
+    EXPECT_EQ(memory.Unlocks(), 4u);
+    EXPECT_EQ(BlockMemoryFake::PlatformLockCount(probe.state.Parameters.PositionCoefficients), 0u);
+    EXPECT_EQ(BlockMemoryFake::PlatformLockCount(probe.state.Parameters.PositionTable), 0u);
 }
 
 TEST(PositionLocks, ALockWithoutAddressGivesOneAndWritesNothing) {
     LoadedProbe probe{ImageSpec{}};
-    CountingBlockMemory memory;
-    CountingBlockMemory::Counts().failLocks = true;
+    BlockMemoryFake memory;
+    memory.FailEveryLock(true);
     float result = kUntouched;
     EXPECT_EQ(GetPosition(probe.state, 1.0f, &result), 1);
     EXPECT_EQ(GetPosition(probe.state, 1.0f, nullptr), 1);
     EXPECT_EQ(GetPosition2(probe.state, 0, &result), 1);
     EXPECT_EQ(GetPosition2(probe.state, 0, nullptr), 1);
     EXPECT_EQ(result, kUntouched);
-    EXPECT_EQ(CountingBlockMemory::Counts().refused, 4);
-    EXPECT_EQ(CountingBlockMemory::Counts().unlocks, 0);
-    EXPECT_EQ(CountingBlockMemory::LockCountOf(probe.state.Parameters.PositionTable), 0u);
+    EXPECT_EQ(memory.RefusedLocks(), 4u);
+    EXPECT_EQ(memory.Unlocks(), 0u);
+    EXPECT_EQ(BlockMemoryFake::PlatformLockCount(probe.state.Parameters.PositionTable), 0u);
 
     // Force and pressure need no block.
     EXPECT_EQ(GetForce(probe.traits, probe.state, 1.0f, &result), 0);

@@ -2,7 +2,7 @@
 // coefficient blocks.
 #include <gtest/gtest.h>
 
-#include "decoder_block_memory.h"
+#include "block_memory_fake.h"
 #include "decoder_test_support.h"
 
 namespace probe_test::decoding {
@@ -31,7 +31,7 @@ class DecoderFields : public testing::TestWithParam<int> {
 TEST_P(DecoderFields, SoundImageGivesTheWholeRecord) {
     ImageSpec spec = Spec();
     Image image = BuildImage(spec);
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     ASSERT_EQ(Decode(spec.type, *state_, image), ProbeStatusOk);
 
     const ProbeParameters& record = state_->Parameters;
@@ -112,7 +112,7 @@ TEST_P(DecoderFields, NumericReadingsFollowTheText) {
 TEST_P(DecoderFields, EveryInitStartsFromTheResetState) {
     ImageSpec spec = Spec();
     Image image = BuildImage(spec);
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     ASSERT_EQ(Decode(spec.type, *state_, image), ProbeStatusOk);
     ProbeParameters first = state_->Parameters;
     std::vector<float> firstTable = BlockFloats(first.PositionTable, 65536);

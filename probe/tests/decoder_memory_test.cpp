@@ -2,7 +2,7 @@
 // a clean refusal after which the next init works.
 #include <gtest/gtest.h>
 
-#include "decoder_block_memory.h"
+#include "block_memory_fake.h"
 #include "decoder_test_support.h"
 
 namespace probe_test::decoding {
@@ -20,7 +20,7 @@ class DecoderMemory : public testing::TestWithParam<int> {
     // Coefficient blocks and the position table.
     unsigned BlocksPerImage() const { return Type() == 2 ? 2 : 3; }
 
-    void ExpectCleanRefusal(std::uint16_t status, const TrackingBlockMemory& memory) {
+    void ExpectCleanRefusal(std::uint16_t status, const BlockMemoryFake& memory) {
         EXPECT_EQ(status, ProbeStatusNoMemory);
         EXPECT_EQ(state_->Ready, 0);
         EXPECT_EQ(memory.LiveBlocks(), 0u);
@@ -33,7 +33,7 @@ class DecoderMemory : public testing::TestWithParam<int> {
                   std::vector<float>(16, 0.0f));
         EXPECT_EQ(0, std::memcmp(state_->StoredImage, image_.data(), image_.size()));
     }
-    void ExpectNextInitWorks(const TrackingBlockMemory& memory) {
+    void ExpectNextInitWorks(const BlockMemoryFake& memory) {
         ASSERT_EQ(Decode(Type(), *state_, image_), ProbeStatusOk);
         EXPECT_EQ(state_->Ready, 1);
         EXPECT_EQ(memory.LiveBlocks(), BlocksPerImage());
@@ -50,7 +50,7 @@ class DecoderMemory : public testing::TestWithParam<int> {
 
 // Fails the first, second, ... allocation until one init goes through.
 TEST_P(DecoderMemory, FailedAllocationFreesEverything) {
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     unsigned failing = 1;
     for (;; ++failing) {
         SCOPED_TRACE(failing);
@@ -68,7 +68,7 @@ TEST_P(DecoderMemory, FailedAllocationFreesEverything) {
 }
 
 TEST_P(DecoderMemory, FailedLockFreesEverything) {
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     unsigned failing = 1;
     for (;; ++failing) {
         SCOPED_TRACE(failing);
@@ -85,7 +85,7 @@ TEST_P(DecoderMemory, FailedLockFreesEverything) {
 }
 
 TEST_P(DecoderMemory, MissingImageIsRefusedAndDropsTheEarlierOne) {
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     ASSERT_EQ(Decode(Type(), *state_, image_), ProbeStatusOk);
     EXPECT_NE(probe::DecodeImage(probe::TraitsFor(Type()), *state_, nullptr), ProbeStatusOk);
     EXPECT_EQ(state_->Ready, 0);

@@ -4,7 +4,7 @@
 
 #include <bit>
 
-#include "decoder_block_memory.h"
+#include "block_memory_fake.h"
 #include "decoder_test_support.h"
 #include "image_crc.h"
 
@@ -52,7 +52,7 @@ TEST_P(DecoderRefusal, ImageOfAnotherTypeKeepsOnlyItsType) {
             continue;
         SCOPED_TRACE(imageType);
         Image image = BuildImage(SpecOfType(imageType));
-        TrackingBlockMemory memory;
+        BlockMemoryFake memory;
         EXPECT_EQ(Decode(Type(), *state_, image), ProbeStatusWrongType);
         EXPECT_EQ(memory.Allocations(), 0u);
         EXPECT_EQ(0, std::memcmp(state_->StoredImage, image.data(), image.size()));
@@ -77,7 +77,7 @@ TEST_P(DecoderRefusal, PositionOrderAbove15StopsBeforeAnyBlock) {
         SCOPED_TRACE(order);
         Image image = BuildImage(spec);
         PutText(image, kPositionOrderAt, order);  // the checksum no longer matches either
-        TrackingBlockMemory memory;
+        BlockMemoryFake memory;
         EXPECT_EQ(Decode(Type(), *state_, image), ProbeStatusBadOrder);
         EXPECT_EQ(memory.Allocations(), 0u);
         ProbeParameters expected = ExpectedIdentity(spec);
@@ -140,7 +140,7 @@ TEST_P(DecoderRefusal, ChecksumRefusalLeavesFieldsAndCoefficientBlocks) {
     ImageSpec spec = SpecOfType(Type());
     Image image = BuildImage(spec);
     image[71] ^= 0x55;  // after the NUL of the FR text, yet covered
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     ASSERT_EQ(Decode(Type(), *state_, image), ProbeStatusBadChecksum);
 
     const ProbeParameters& record = state_->Parameters;
@@ -172,7 +172,7 @@ TEST_P(DecoderRefusal, RefusalAfterSuccessFreesTheEarlierBlocks) {
     Image good = BuildImage(SpecOfType(Type()));
     Image bad = good;
     bad[30] ^= 1;
-    TrackingBlockMemory memory;
+    BlockMemoryFake memory;
     ASSERT_EQ(Decode(Type(), *state_, good), ProbeStatusOk);
     ASSERT_EQ(Decode(Type(), *state_, bad), ProbeStatusBadChecksum);
     EXPECT_EQ(state_->Ready, 0);
@@ -220,7 +220,7 @@ TEST_P(DecoderForceOrder, RefusalKeepsOnlyThePositionBlock) {
         Image image = BuildImage(spec);
         PutText(image, ForceOrderAt(c.p), c.q);
         SealAt(image, 252);
-        TrackingBlockMemory memory;
+        BlockMemoryFake memory;
         EXPECT_EQ(Decode(Type(), *state_, image), ProbeStatusBadOrder);
 
         const ProbeParameters& record = state_->Parameters;

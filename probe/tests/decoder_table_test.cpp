@@ -2,7 +2,7 @@
 // need no rounded power.
 #include <gtest/gtest.h>
 
-#include "decoder_block_memory.h"
+#include "block_memory_fake.h"
 #include "decoder_test_support.h"
 
 namespace probe_test::decoding {
@@ -26,7 +26,7 @@ class DecoderTable : public testing::TestWithParam<int> {
         return BlockFloats(state_->Parameters.PositionTable, kEntries);
     }
     FreshState state_;
-    TrackingBlockMemory memory_;
+    BlockMemoryFake memory_;
 };
 
 TEST_P(DecoderTable, ConstantPolynomialFillsEveryEntry) {

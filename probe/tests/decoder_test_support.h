@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "block_memory.h"
+#include "block_floats.h"
 #include "decoder.h"
 #include "probe_state.h"
 #include "probe_traits.h"
@@ -148,14 +148,6 @@ inline void ExpectSameRecord(const ProbeParameters& a, const ProbeParameters& e)
 #undef EXPECT_SAME_REAL
 #undef EXPECT_SAME_TEXT
     EXPECT_EQ(0, std::memcmp(&a, &e, sizeof a)) << "records differ, reserved bytes included";
-}
-
-// The floats a block holds, read under a lock.
-inline std::vector<float> BlockFloats(ProbeBlockHandle handle, std::size_t count) {
-    probe::BlockLock lock(handle);
-    if (lock.data() == nullptr)
-        return {};
-    return std::vector<float>(lock.as<float>(), lock.as<float>() + count);
 }
 
 // The value a reading gives for a number written with the given format.

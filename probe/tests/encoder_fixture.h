@@ -1,5 +1,5 @@
-// A probe library of one type held by a test, and the byte helpers with which the
-// encoder tests write their expected images by hand.
+// A probe library of one type held by a test, a sound image to give it, and the
+// byte helpers with which the encoder tests write their expected images by hand.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -50,6 +50,13 @@ class Library {
     const probe::ProbeTraits& traits_;
     probe::ProbeState state_{};
 };
+
+// A sound image of the given type, its fields those of the default sample.
+inline Image SoundImage(int type) {
+    probe_test::ImageSpec spec;
+    spec.type = type;
+    return probe_test::BuildImage(spec);
+}
 
 // Writes the bytes of one field as given, each | standing for a NUL: "F 3.50|6"
 // is a short text, its NUL and one byte an earlier text left in the buffer.

@@ -8,13 +8,8 @@
 
 #include "encoder_fixture.h"
 
+namespace encoder_test {
 namespace {
-
-using encoder_test::Image;
-using encoder_test::Library;
-using encoder_test::Put;
-using encoder_test::SameImage;
-using encoder_test::SealAt;
 
 // Default sample layout: P = 1, so the force law starts at 92 and F, R lie at 108, 116.
 constexpr std::size_t kF = 108;
@@ -26,9 +21,7 @@ constexpr std::size_t kChecksum = 252;
 // serial with a blank, an O text cut by a NUL, F and R with two decimals short
 // and junk after the NUL. Values read back: serial 123456, O text AB, F 3.5, R 5.7.
 Image WornImage(int type) {
-    probe_test::ImageSpec spec;
-    spec.type = type;
-    Image image = probe_test::BuildImage(spec);
+    Image image = SoundImage(type);
     Put(image, 0, type == 2 ? "M 02" : type == 3 ? "M 03" : "M 06");
     Put(image, 4, "S 123456");
     Put(image, 12, "OAB|wxyz");
@@ -53,7 +46,7 @@ Image Encode(
     Image out;
     out.fill(0xA5);
     EXPECT_EQ(library.Encode(record, out, mode), ProbeStatusOk);
-    EXPECT_TRUE(encoder_test::SameState(before, library.state()));
+    EXPECT_TRUE(SameState(before, library.state()));
     Library reader(type);
     EXPECT_EQ(reader.Init(out), ProbeStatusOk);
     return out;
@@ -137,9 +130,9 @@ TEST(EncoderUsageMode, EachLibraryWritesNAndCFromTheRecord) {
 
 // Identity fields changed in the record are ignored outside manufacture.
 void SetCalibration(ProbeParameters& record) {
-    encoder_test::SetText(record.CalibrationDate, "2601");
-    encoder_test::SetText(record.OText, "IGNORED");
-    encoder_test::SetText(record.FabricationDate, "9999");
+    SetText(record.CalibrationDate, "2601");
+    SetText(record.OText, "IGNORED");
+    SetText(record.FabricationDate, "9999");
     record.FrValue = 9.5f;
     record.FValue = 7.25f;
     record.RValue = 8.0f;
@@ -212,8 +205,8 @@ ProbeParameters ManufactureRecord() {
     record.Size = PROBE_PARAMETERS_SIZE;
     record.Type = 9;       // never written: M carries the library's type
     record.Serial = 7777;  // need not match the library's
-    encoder_test::SetText(record.OText, "XY");
-    encoder_test::SetText(record.FabricationDate, "0934");
+    SetText(record.OText, "XY");
+    SetText(record.FabricationDate, "0934");
     record.FrValue = 3.5f;
     record.FValue = 2.5f;
     record.RValue = 6.0f;
@@ -254,3 +247,4 @@ TEST(EncoderManufactureMode, EachLibraryWritesTheIdentityFromTheRecord) {
 }
 
 }  // namespace
+}  // namespace encoder_test

@@ -5,14 +5,11 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "block_memory.h"
+#include "block_memory_fake.h"
 #include "encoder_fixture.h"
 
+namespace encoder_test {
 namespace {
-
-using encoder_test::Image;
-using encoder_test::Library;
-using encoder_test::SameImage;
 
 constexpr std::uint8_t kUntouched = 0xA5;
 
@@ -20,12 +17,6 @@ Image Untouched() {
     Image image;
     image.fill(kUntouched);
     return image;
-}
-
-Image SoundImage(int type) {
-    probe_test::ImageSpec spec;
-    spec.type = type;
-    return probe_test::BuildImage(spec);
 }
 
 bool RecordUntouched(const ProbeParameters& record, std::int32_t size) {
@@ -153,34 +144,10 @@ TEST(EncoderSetParameters, ForceOrderMattersOnlyInCalibrationWithAForceLaw) {
     }
 }
 
-// Movable-memory functions that count locks and can refuse the Nth one.
-struct LockProbe {
-    static inline int held = 0;
-    static inline int calls = 0;
-    static inline int failAt = 0;
-
-    static LPVOID WINAPI Lock(HGLOBAL block) {
-        if (++calls == failAt)
-            return nullptr;
-        LPVOID data = probe::PlatformBlockMemory().lock(block);
-        if (data != nullptr)
-            ++held;
-        return data;
-    }
-    static BOOL WINAPI Unlock(HGLOBAL block) {
-        --held;
-        return probe::PlatformBlockMemory().unlock(block);
-    }
-};
-
+// Movable memory that counts locks and can refuse the Nth one.
 class EncoderLocks : public ::testing::Test {
   protected:
-    void SetUp() override {
-        LockProbe::held = LockProbe::calls = LockProbe::failAt = 0;
-        probe::ActiveBlockMemory().lock = &LockProbe::Lock;
-        probe::ActiveBlockMemory().unlock = &LockProbe::Unlock;
-    }
-    void TearDown() override { probe::ActiveBlockMemory() = probe::PlatformBlockMemory(); }
+    probe_test::BlockMemoryFake memory_;
 };
 
 TEST_F(EncoderLocks, ABlockThatCannotBeLockedIsRefusedWithNothingLeftLocked) {
@@ -189,23 +156,24 @@ TEST_F(EncoderLocks, ABlockThatCannotBeLockedIsRefusedWithNothingLeftLocked) {
         const Image stored = SoundImage(type);
         ASSERT_EQ(library.Init(stored), ProbeStatusOk);
         const ProbeParameters record = library.Record();
-        const int blocks = type == 2 ? 1 : 2;
-        for (int failAt = 1; failAt <= blocks; ++failAt) {
+        const unsigned blocks = type == 2 ? 1 : 2;
+        for (unsigned failAt = 1; failAt <= blocks; ++failAt) {
             SCOPED_TRACE(::testing::Message() << "type " << type << " lock " << failAt);
-            LockProbe::calls = 0;
-            LockProbe::failAt = failAt;
+            memory_.FailLock(failAt);
             Image out = Untouched();
             EXPECT_EQ(library.Encode(record, out, ProbeModeCalibration), ProbeStatusCannotEncode);
             EXPECT_TRUE(SameImage(stored, out));
-            EXPECT_EQ(LockProbe::held, 0);
+            EXPECT_EQ(memory_.OutstandingLocks(), 0);
         }
-        LockProbe::calls = LockProbe::failAt = 0;
+        memory_.FailLock(0);
+        const unsigned callsBefore = memory_.LockCalls();
         Image out = Untouched();
         EXPECT_EQ(library.Encode(record, out, ProbeModeCalibration), ProbeStatusOk);
-        EXPECT_EQ(LockProbe::calls, blocks);
-        EXPECT_EQ(LockProbe::held, 0);
+        EXPECT_EQ(memory_.LockCalls() - callsBefore, blocks);
+        EXPECT_EQ(memory_.OutstandingLocks(), 0);
         EXPECT_EQ(library.Encode(record, out, ProbeModeUsage), ProbeStatusOk);
-        EXPECT_EQ(LockProbe::calls, blocks);  // no block is touched outside calibration
+        // No block is touched outside calibration.
+        EXPECT_EQ(memory_.LockCalls() - callsBefore, blocks);
     }
 }
 
@@ -226,7 +194,7 @@ TEST_F(EncoderLocks, MissingOrShortBlocksAreRefusedWithoutALock) {
     out = Untouched();
     EXPECT_EQ(library.Encode(record, out, ProbeModeCalibration), ProbeStatusCannotEncode);
     EXPECT_TRUE(SameImage(stored, out));
-    EXPECT_EQ(LockProbe::held, 0);
+    EXPECT_EQ(memory_.OutstandingLocks(), 0);
 }
 
 TEST(EncoderSetParameters, NoOutputImageIsRefused) {
@@ -238,3 +206,4 @@ TEST(EncoderSetParameters, NoOutputImageIsRefused) {
 }
 
 }  // namespace
+}  // namespace encoder_test

@@ -6,33 +6,17 @@
 #include <cstring>
 #include <vector>
 
+#include "block_floats.h"
 #include "block_memory.h"
 #include "encoder_fixture.h"
 
+namespace encoder_test {
 namespace {
 
-using encoder_test::Image;
-using encoder_test::Library;
-using encoder_test::Put;
-using encoder_test::SameImage;
-using encoder_test::SealAt;
-
-Image SoundImage(int type) {
-    probe_test::ImageSpec spec;
-    spec.type = type;
-    return probe_test::BuildImage(spec);
-}
+using probe_test::BlockFloats;
 
 void PutFloats(Image& image, std::size_t offset, const std::vector<float>& values) {
     std::memcpy(image.data() + offset, values.data(), values.size() * sizeof(float));
-}
-
-std::vector<float> BlockValues(ProbeBlockHandle handle, std::size_t count) {
-    probe::BlockLock lock(handle);
-    if (lock.data() == nullptr)
-        return {};
-    const float* values = lock.as<float>();
-    return std::vector<float>(values, values + count);
 }
 
 // A coefficient block the host allocates and fills itself.
@@ -71,9 +55,9 @@ TEST(EncoderRoundTrip, CalibrationRecordComesBackExceptForDecimalsTheTextDrops) 
         ASSERT_EQ(second.Init(out), ProbeStatusOk);
         ProbeParameters back = second.Record();
         EXPECT_EQ(back.ForceK, type == 2 ? 0.0f : 0.12f);
-        EXPECT_EQ(BlockValues(back.PositionCoefficients, 4), spec.position);
+        EXPECT_EQ(BlockFloats(back.PositionCoefficients, 4), spec.position);
         if (type != 2) {
-            EXPECT_EQ(BlockValues(back.ForceCoefficients, 3), spec.force.polynomial);
+            EXPECT_EQ(BlockFloats(back.ForceCoefficients, 3), spec.force.polynomial);
         }
         back.ForceK = sent.ForceK;
         back.PositionCoefficients = sent.PositionCoefficients;
@@ -118,8 +102,8 @@ TEST(EncoderRoundTrip, HostBlocksWithNewOrdersMoveTheForceLaw) {
 
     Library reader(6);
     ASSERT_EQ(reader.Init(out), ProbeStatusOk);
-    EXPECT_EQ(BlockValues(reader.Record().PositionCoefficients, 4), position);
-    EXPECT_EQ(BlockValues(reader.Record().ForceCoefficients, 3), force);
+    EXPECT_EQ(BlockFloats(reader.Record().PositionCoefficients, 4), position);
+    EXPECT_EQ(BlockFloats(reader.Record().ForceCoefficients, 3), force);
 }
 
 TEST(EncoderRoundTrip, LargestOrdersStillFitTheImage) {
@@ -149,9 +133,9 @@ TEST(EncoderRoundTrip, LargestOrdersStillFitTheImage) {
         Library reader(c.type);
         ASSERT_EQ(reader.Init(out), ProbeStatusOk);
         const ProbeParameters back = reader.Record();
-        EXPECT_EQ(BlockValues(back.PositionCoefficients, position.size()), position);
+        EXPECT_EQ(BlockFloats(back.PositionCoefficients, position.size()), position);
         if (c.type != 2) {
-            EXPECT_EQ(BlockValues(back.ForceCoefficients, force.size()), force);
+            EXPECT_EQ(BlockFloats(back.ForceCoefficients, force.size()), force);
         }
         if (c.type == 2) {
             Image sealed = out;
@@ -207,8 +191,8 @@ TEST(EncoderManufacture, RewritesAnImageTheLibraryRefusedSoThatItIsAccepted) {
     ASSERT_EQ(library.Init(damaged), ProbeStatusBadChecksum);
     ProbeParameters record = BlankRecord();
     record.Serial = 7777;
-    encoder_test::SetText(record.OText, "XY");
-    encoder_test::SetText(record.FabricationDate, "0934");
+    SetText(record.OText, "XY");
+    SetText(record.FabricationDate, "0934");
     record.FrValue = 3.5f;
     record.FValue = 2.5f;
     record.RValue = 6.0f;
@@ -272,3 +256,4 @@ TEST(EncoderLongText, FillsTheBufferWithoutReachingPastIt) {
 }
 
 }  // namespace
+}  // namespace encoder_test

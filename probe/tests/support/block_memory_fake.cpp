@@ -1,0 +1,88 @@
+#include "block_memory_fake.h"
+
+#include <cstdlib>
+
+namespace probe_test {
+
+BlockMemoryFake::BlockMemoryFake() : replaced_(probe::ActiveBlockMemory()) {
+    // A second fake would forward to the first, whose functions would then find
+    // the second through installed_.
+    if (installed_ != nullptr)
+        std::abort();
+    installed_ = this;
+    probe::ActiveBlockMemory() = {&Alloc, &Lock, &Unlock, &Free, replaced_.size};
+}
+
+BlockMemoryFake::~BlockMemoryFake() {
+    probe::ActiveBlockMemory() = replaced_;
+    installed_ = nullptr;
+}
+
+bool BlockMemoryFake::IsLive(ProbeBlockHandle handle) const {
+    return live_.count(probe::ToHglobal(handle)) != 0;
+}
+
+BlockMemoryFake::Block BlockMemoryFake::Info(ProbeBlockHandle handle) const {
+    auto found = live_.find(probe::ToHglobal(handle));
+    return found == live_.end() ? Block{} : found->second;
+}
+
+int BlockMemoryFake::HeldLocks() const {
+    int held = 0;
+    for (const auto& entry : live_)
+        held += entry.second.locks;
+    return held;
+}
+
+unsigned BlockMemoryFake::PlatformLockCount(ProbeBlockHandle handle) {
+    return GlobalFlags(probe::ToHglobal(handle)) & GMEM_LOCKCOUNT;
+}
+
+HGLOBAL WINAPI BlockMemoryFake::Alloc(UINT flags, SIZE_T bytes) {
+    BlockMemoryFake& fake = *installed_;
+    if (++fake.allocations_ == fake.failAllocation_)
+        return nullptr;
+    HGLOBAL block = fake.replaced_.alloc(flags, bytes);
+    if (block != nullptr)
+        fake.live_[block] = Block{bytes, flags, 0};
+    return block;
+}
+
+LPVOID WINAPI BlockMemoryFake::Lock(HGLOBAL block) {
+    BlockMemoryFake& fake = *installed_;
+    if (++fake.lockCalls_ == fake.failLock_ || fake.failEveryLock_) {
+        ++fake.refusedLocks_;
+        return nullptr;
+    }
+    LPVOID data = fake.replaced_.lock(block);
+    if (data == nullptr)
+        return nullptr;
+    ++fake.locks_;
+    auto found = fake.live_.find(block);
+    if (found != fake.live_.end())
+        ++found->second.locks;
+    return data;
+}
+
+BOOL WINAPI BlockMemoryFake::Unlock(HGLOBAL block) {
+    BlockMemoryFake& fake = *installed_;
+    ++fake.unlocks_;
+    auto found = fake.live_.find(block);
+    if (found == fake.live_.end() || found->second.locks == 0)
+        fake.unbalanced_ = true;
+    else
+        --found->second.locks;
+    return fake.replaced_.unlock(block);
+}
+
+HGLOBAL WINAPI BlockMemoryFake::Free(HGLOBAL block) {
+    BlockMemoryFake& fake = *installed_;
+    auto found = fake.live_.find(block);
+    if (found == fake.live_.end() || found->second.locks != 0)
+        fake.unbalanced_ = true;
+    if (found != fake.live_.end())
+        fake.live_.erase(found);
+    return fake.replaced_.free(block);
+}
+
+}  // namespace probe_test
