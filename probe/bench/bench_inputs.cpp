@@ -27,11 +27,11 @@ const std::vector<float>& Order15Coefficients() {
 
 const probe_test::Image& Order15Image() {
     static const probe_test::Image image = [] {
-        probe_test::ImageSpec spec;
-        spec.type = 6;
-        spec.position = Order15Coefficients();
-        spec.force.polynomial = {0.0f, 1.0f};
-        return probe_test::BuildImage(spec);
+        probe_test::ImageContents contents;
+        contents.type = 6;
+        contents.position = Order15Coefficients();
+        contents.force.polynomial = {0.0f, 1.0f};
+        return probe_test::BuildImage(contents);
     }();
     return image;
 }

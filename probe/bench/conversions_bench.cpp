@@ -22,13 +22,13 @@ constexpr std::size_t kStreamLength = 1 << 16;
 class ReadyProbe {
   public:
     explicit ReadyProbe(int order) {
-        probe_test::ImageSpec spec;
-        spec.position.clear();
+        probe_test::ImageContents contents;
+        contents.position.clear();
         double coefficient = 1.0;
         for (int k = 0; k <= order; ++k, coefficient /= (k + 1) * 100.0) {
-            spec.position.push_back(static_cast<float>(coefficient));
+            contents.position.push_back(static_cast<float>(coefficient));
         }
-        const probe_test::Image image = probe_test::BuildImage(spec);
+        const probe_test::Image image = probe_test::BuildImage(contents);
         ok_ = probe::DecodeImage(probe::kProbeType6, state_, image.data()) == 0;
     }
     ~ReadyProbe() { probe::ResetProbeState(state_); }

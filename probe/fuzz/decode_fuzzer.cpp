@@ -95,7 +95,7 @@ void CheckCalibrationRoundTrip(const ProbeTraits& traits, const ProbeState& stat
     // Integer readings run on into the next field when its first byte can continue
     // a number; where the original image let them, the rewritten tags stop them.
     const std::uint8_t* original = state.StoredImage;
-    auto endOf = [](const FieldSpec& spec) { return spec.offset + spec.width; };
+    auto endOf = [](const FieldLayout& layout) { return layout.offset + layout.width; };
     FUZZ_CHECK(!EndsAt(original, endOf(field::kSerial)) || decoded.Serial == record.Serial);
     FUZZ_CHECK(!EndsAt(original, endOf(field::kNNumber)) || decoded.NNumber == record.NNumber);
     FUZZ_CHECK(!EndsAt(original, endOf(field::kUsageCount)) ||

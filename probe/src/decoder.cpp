@@ -48,9 +48,10 @@ class ImageReader {
     }
     // An optional field's value, taken only when the field's own tag (the format's
     // leading characters, case and all) opens its slot.
-    float OptionalReal(std::size_t base, const FieldSpec& spec, float missing) const {
-        bool tagged = std::memcmp(image_ + base + spec.offset, spec.format, spec.tagLength) == 0;
-        return tagged ? Real(base + spec.ValueOffset()) : missing;
+    float OptionalReal(std::size_t base, const FieldLayout& layout, float missing) const {
+        bool tagged =
+            std::memcmp(image_ + base + layout.offset, layout.format, layout.tagLength) == 0;
+        return tagged ? Real(base + layout.ValueOffset()) : missing;
     }
     void Text(std::size_t offset, std::size_t length, char* destination) const {
         std::memcpy(destination, image_ + offset, length);

@@ -35,11 +35,11 @@ class FieldWriter {
     FieldWriter(std::uint8_t* image, std::uint8_t modeBit) : image_(image), modeBit_(modeBit) {}
 
     template <typename... Values>
-    void Write(std::uint8_t modes, const FieldSpec& spec, std::size_t base, Values... values) {
+    void Write(std::uint8_t modes, const FieldLayout& layout, std::size_t base, Values... values) {
         if ((modes & modeBit_) == 0)
             return;
-        FormatText(buffer_, spec.format, values...);
-        std::memcpy(image_ + base + spec.offset, buffer_.data(), spec.width);
+        FormatText(buffer_, layout.format, values...);
+        std::memcpy(image_ + base + layout.offset, buffer_.data(), layout.width);
     }
 
   private:

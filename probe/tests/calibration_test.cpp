@@ -12,16 +12,16 @@ namespace {
 using probe::IsCalibrated;
 using probe::MonthsSinceCalibration;
 using probe::YearMonth;
-using probe_test::ImageSpec;
+using probe_test::ImageContents;
 using probe_test::LoadedProbe;
 
 constexpr std::int32_t kUntouched = -7;
 
-ImageSpec Calibrated(const char* date, int usageCount = 42) {
-    ImageSpec spec;
-    spec.calibrationDate = date;
-    spec.usageCount = usageCount;
-    return spec;
+ImageContents Calibrated(const char* date, int usageCount = 42) {
+    ImageContents contents;
+    contents.calibrationDate = date;
+    contents.usageCount = usageCount;
+    return contents;
 }
 
 std::int32_t Verdict(const LoadedProbe& probe, YearMonth now) {
@@ -33,9 +33,9 @@ std::int32_t Verdict(const LoadedProbe& probe, YearMonth now) {
 TEST(Calibration, SixMonthsFromTheCalibrationMonth) {
     for (int type : {2, 3, 6}) {
         SCOPED_TRACE(type);
-        ImageSpec spec = Calibrated("2512");
-        spec.type = type;
-        LoadedProbe probe(spec);
+        ImageContents contents = Calibrated("2512");
+        contents.type = type;
+        LoadedProbe probe(contents);
         ASSERT_EQ(probe.status, 0);
         ASSERT_EQ(probe.state.Parameters.UsageLimit, 20000u);
         ASSERT_EQ(probe.state.Parameters.CalibrationMonths, 6u);
@@ -95,7 +95,7 @@ TEST(Calibration, NotReadyOrNullResult) {
     EXPECT_EQ(IsCalibrated(never, {2026, 1}, nullptr), 4);
     EXPECT_EQ(calibrated, kUntouched);
 
-    ImageSpec type2;
+    ImageContents type2;
     type2.type = 2;
     LoadedProbe refused(type2, 3);
     ASSERT_EQ(refused.status, 1);

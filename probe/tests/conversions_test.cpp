@@ -17,7 +17,7 @@ using probe::GetPosition;
 using probe::GetPosition2;
 using probe::GetPression;
 using probe_test::BlockMemoryFake;
-using probe_test::ImageSpec;
+using probe_test::ImageContents;
 using probe_test::LoadedProbe;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -42,24 +42,24 @@ float Position(const LoadedProbe& probe, float raw) {
     return result;
 }
 
-ImageSpec LinearLaw(int type, double x0, double k) {
-    ImageSpec spec;
-    spec.type = type;
-    spec.force.x0 = x0;
-    spec.force.k = k;
-    return spec;
+ImageContents LinearLaw(int type, double x0, double k) {
+    ImageContents contents;
+    contents.type = type;
+    contents.force.x0 = x0;
+    contents.force.k = k;
+    return contents;
 }
 
 // Thresholds 10 and 1, forces 50 and f2 beyond them, 1 + 2x + 3x^2 in between.
-ImageSpec Thresholds(int type, double f2 = 0.0) {
-    ImageSpec spec;
-    spec.type = type;
-    spec.force.x1 = 10.0;
-    spec.force.f1 = 50.0;
-    spec.force.x2 = 1.0;
-    spec.force.f2 = f2;
-    spec.force.polynomial = {1.0f, 2.0f, 3.0f};
-    return spec;
+ImageContents Thresholds(int type, double f2 = 0.0) {
+    ImageContents contents;
+    contents.type = type;
+    contents.force.x1 = 10.0;
+    contents.force.f1 = 50.0;
+    contents.force.x2 = 1.0;
+    contents.force.f2 = f2;
+    contents.force.polynomial = {1.0f, 2.0f, 3.0f};
+    return contents;
 }
 
 TEST(Force, LinearLawWhenTheImageCarriesNoThresholds) {
@@ -102,10 +102,10 @@ TEST(Force, BelowTheLowerThresholdAndNaNGiveF2) {
 }
 
 TEST(Force, CrossedThresholdsNeverReachThePolynomial) {
-    ImageSpec spec = Thresholds(3, -5.0);
-    spec.force.x1 = 1.0;
-    spec.force.x2 = 10.0;
-    LoadedProbe probe(spec);
+    ImageContents contents = Thresholds(3, -5.0);
+    contents.force.x1 = 1.0;
+    contents.force.x2 = 10.0;
+    LoadedProbe probe(contents);
     EXPECT_EQ(Force(probe, 1.0f), 50.0f);
     EXPECT_EQ(Force(probe, 5.0f), 50.0f);
     EXPECT_EQ(Force(probe, 0.999f), -5.0f);
@@ -113,18 +113,18 @@ TEST(Force, CrossedThresholdsNeverReachThePolynomial) {
 
 TEST(Force, NaNThresholdIsNeverEqual) {
     // X1 NaN: no linear law although X2 holds no number either; nothing reaches F1.
-    ImageSpec spec = Thresholds(6, -5.0);
-    spec.force.x1 = std::numeric_limits<double>::quiet_NaN();
-    LoadedProbe probe(spec);
+    ImageContents contents = Thresholds(6, -5.0);
+    contents.force.x1 = std::numeric_limits<double>::quiet_NaN();
+    LoadedProbe probe(contents);
     ASSERT_EQ(probe.status, 0);
     EXPECT_EQ(Force(probe, 100.0f), 1.0f + 200.0f + 30000.0f);
     EXPECT_EQ(Force(probe, 0.0f), -5.0f);
 }
 
 TEST(Force, OrderZeroPolynomialIsItsConstant) {
-    ImageSpec spec = Thresholds(3);
-    spec.force.polynomial = {7.25f};
-    LoadedProbe probe(spec);
+    ImageContents contents = Thresholds(3);
+    contents.force.polynomial = {7.25f};
+    LoadedProbe probe(contents);
     for (float raw : {1.0f, 2.5f, 9.999f})
         EXPECT_EQ(Force(probe, raw), 7.25f) << raw;
 }
@@ -136,9 +136,9 @@ TEST(Force, PolynomialComesFromForcePolynomial) {
 }
 
 TEST(Force, TypeTwoDividesByRThenMultipliesByF) {
-    ImageSpec spec;
-    spec.type = 2;
-    LoadedProbe probe(spec);
+    ImageContents contents;
+    contents.type = 2;
+    LoadedProbe probe(contents);
     ASSERT_EQ(probe.status, 0);
     EXPECT_EQ(Force(probe, 5.7f), 4.0f);
     EXPECT_EQ(Force(probe, 1.0f), 0.701754391f);
@@ -147,9 +147,9 @@ TEST(Force, TypeTwoDividesByRThenMultipliesByF) {
 }
 
 TEST(Force, TypeTwoHasNoForceLaw) {
-    ImageSpec spec;
-    spec.type = 2;
-    LoadedProbe probe(spec);
+    ImageContents contents;
+    contents.type = 2;
+    LoadedProbe probe(contents);
     probe.state.Parameters.ForceX1 = 1.0f;  // would pick the thresholds in type 3
     EXPECT_EQ(Force(probe, 5.7f), 4.0f);
 }
@@ -157,7 +157,7 @@ TEST(Force, TypeTwoHasNoForceLaw) {
 TEST(Pression, DivisorIsDoubleInTypesTwoAndThreeAndFloatInTypeSix) {
     LoadedProbe type6(LinearLaw(6, 0.0, 1.0));
     LoadedProbe type3(LinearLaw(3, 0.0, 1.0));
-    ImageSpec spec2;
+    ImageContents spec2;
     spec2.type = 2;
     LoadedProbe type2(spec2);
     type2.state.Parameters.RValue = 1.0f;  // force = raw
@@ -172,28 +172,28 @@ TEST(Pression, DivisorIsDoubleInTypesTwoAndThreeAndFloatInTypeSix) {
 }
 
 TEST(Pression, GoesThroughTheForceLaw) {
-    ImageSpec spec;
-    spec.type = 2;
-    LoadedProbe type2(spec);
+    ImageContents contents;
+    contents.type = 2;
+    LoadedProbe type2(contents);
     EXPECT_EQ(Pression(type2, 5.7f), 407.747192f);  // force 4.0
     LoadedProbe thresholds(Thresholds(3));
     EXPECT_EQ(Pression(thresholds, 10.0f), 5096.83984f);  // force 50
 }
 
 TEST(Position, GainFactorAndMapping) {
-    ImageSpec spec;  // polynomial 0 + 1x
-    spec.gain = 52;
-    LoadedProbe unity(spec);
+    ImageContents contents;  // polynomial 0 + 1x
+    contents.gain = 52;
+    LoadedProbe unity(contents);
     EXPECT_EQ(Position(unity, 0.0f), -1.79999995f);
     EXPECT_EQ(Position(unity, 1.0f), -568.799988f);  // x = 18960
 
-    spec.gain = 72;
-    LoadedProbe ten(spec);
+    contents.gain = 72;
+    LoadedProbe ten(contents);
     EXPECT_EQ(probe::GainFactor(72), 10.0f);
     EXPECT_EQ(Position(ten, 0.0f), -18.0f);
 
-    spec.gain = 32;
-    LoadedProbe tenth(spec);
+    contents.gain = 32;
+    LoadedProbe tenth(contents);
     EXPECT_EQ(probe::GainFactor(32), 0.100000001f);
     EXPECT_EQ(Position(tenth, 0.0f), -0.180000007f);
 }
@@ -201,27 +201,27 @@ TEST(Position, GainFactorAndMapping) {
 TEST(Position, ArgumentIsRoundedToFloatBeforeThePolynomial) {
     // x = 18900 * 2^-21 + 60 lies halfway between two floats and rounds to the even
     // one, 60 + 2362 * 2^-18; its square is exact in double.
-    ImageSpec spec;
-    spec.position = {0.0f, 0.0f, 1.0f};
-    LoadedProbe probe(spec);
+    ImageContents contents;
+    contents.position = {0.0f, 0.0f, 1.0f};
+    LoadedProbe probe(contents);
     const double x = 60.0 + 2362.0 / 262144.0;
     const auto v = static_cast<float>(x * x);
     EXPECT_EQ(Position(probe, 0x1p-21f), static_cast<float>(-static_cast<double>(v) * 0.03));
 }
 
 TEST(Position, GainIsUnsigned) {
-    ImageSpec spec;
-    spec.gain = 255;
-    spec.position = {1.0f};
-    LoadedProbe probe(spec);
+    ImageContents contents;
+    contents.gain = 255;
+    contents.position = {1.0f};
+    LoadedProbe probe(contents);
     ASSERT_EQ(probe.state.Parameters.Gain, 255);
     EXPECT_EQ(Position(probe, 123.0f), -0.0299999993f);  // order 0: the constant alone
 }
 
 TEST(Position2, ReadsTheEntryOfTheSampleUnchanged) {
-    ImageSpec spec;
-    spec.position = {5.0f, 1.0f};
-    LoadedProbe probe(spec);
+    ImageContents contents;
+    contents.position = {5.0f, 1.0f};
+    LoadedProbe probe(contents);
     float result = kUntouched;
     ASSERT_EQ(GetPosition2(probe.state, 0, &result), 0);
     EXPECT_EQ(result, 0.15f);  // 0.03 * c0
@@ -244,7 +244,7 @@ TEST(Position2, ReadsTheEntryOfTheSampleUnchanged) {
 }
 
 TEST(PositionLocks, EachCallLocksOnceAndUnlocks) {
-    LoadedProbe probe{ImageSpec{}};
+    LoadedProbe probe{ImageContents{}};
     BlockMemoryFake memory;
     float result = kUntouched;
     EXPECT_EQ(GetPosition(probe.state, 1.0f, &result), 0);
@@ -258,7 +258,7 @@ TEST(PositionLocks, EachCallLocksOnceAndUnlocks) {
 }
 
 TEST(PositionLocks, ALockWithoutAddressGivesOneAndWritesNothing) {
-    LoadedProbe probe{ImageSpec{}};
+    LoadedProbe probe{ImageContents{}};
     BlockMemoryFake memory;
     memory.FailEveryLock(true);
     float result = kUntouched;
@@ -277,7 +277,7 @@ TEST(PositionLocks, ALockWithoutAddressGivesOneAndWritesNothing) {
 }
 
 TEST(NotReady, EveryConversionAnswersFourAndWritesNothing) {
-    ImageSpec type3Image;
+    ImageContents type3Image;
     type3Image.type = 3;
     LoadedProbe refused(type3Image, 6);  // a type-3 image in the type-6 library
     ASSERT_EQ(refused.status, 1);
@@ -294,9 +294,9 @@ TEST(NotReady, EveryConversionAnswersFourAndWritesNothing) {
 }
 
 TEST(NotReady, AFailedInitAfterAGoodOneTakesTheCalibrationAway) {
-    LoadedProbe probe{ImageSpec{}};
+    LoadedProbe probe{ImageContents{}};
     ASSERT_EQ(probe.status, 0);
-    probe_test::Image damaged = probe_test::BuildImage(ImageSpec{});
+    probe_test::Image damaged = probe_test::BuildImage(ImageContents{});
     damaged[5] ^= 1;  // serial digit: checksum mismatch
     ASSERT_EQ(probe::DecodeImage(probe.traits, probe.state, damaged.data()), 2);
     float result = kUntouched;

@@ -15,17 +15,17 @@ constexpr std::size_t kFieldWidth = 8;
 class DecoderForceLaw : public testing::TestWithParam<int> {
   protected:
     int Type() const { return GetParam(); }
-    ImageSpec Spec() const {
-        ImageSpec spec;
-        spec.type = Type();
-        spec.force.x0 = -7.25;
-        return spec;
+    ImageContents Contents() const {
+        ImageContents contents;
+        contents.type = Type();
+        contents.force.x0 = -7.25;
+        return contents;
     }
     // Decodes the image after writing each text, NUL-padded to its 8-byte field, at its
     // offset from the start of the force law.
     const ProbeParameters& DecodeWith(
         std::initializer_list<std::pair<std::size_t, const char*>> texts) {
-        Image image = BuildImage(Spec());
+        Image image = BuildImage(Contents());
         for (auto [offset, text] : texts) {
             std::memset(image.data() + kForceLawAt + offset, 0, kFieldWidth);
             PutText(image, kForceLawAt + offset, text);

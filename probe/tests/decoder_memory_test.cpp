@@ -8,10 +8,10 @@
 namespace probe_test::decoding {
 namespace {
 
-ImageSpec SpecOfType(int type) {
-    ImageSpec spec;
-    spec.type = type;
-    return spec;
+ImageContents SpecOfType(int type) {
+    ImageContents contents;
+    contents.type = type;
+    return contents;
 }
 
 class DecoderMemory : public testing::TestWithParam<int> {
@@ -43,7 +43,7 @@ class DecoderMemory : public testing::TestWithParam<int> {
         ExpectSameRecord(state_->Parameters, expected);
     }
 
-    ImageSpec spec_ = SpecOfType(GetParam());
+    ImageContents spec_ = SpecOfType(GetParam());
     Image image_ = BuildImage(spec_);
     FreshState state_;
 };

@@ -26,13 +26,13 @@ std::size_t ChecksumAt(int type, std::size_t p) {
     return type == 2 ? 88 + 4 * p : 252;
 }
 
-ImageSpec SpecOfType(int type, std::size_t p = 2, std::size_t q = 1) {
-    ImageSpec spec;
-    spec.type = type;
-    spec.position.assign(p + 1, 0.5f);
-    spec.force.polynomial.assign(q + 1, -0.25f);
-    spec.force.f = 2.5;
-    return spec;
+ImageContents SpecOfType(int type, std::size_t p = 2, std::size_t q = 1) {
+    ImageContents contents;
+    contents.type = type;
+    contents.position.assign(p + 1, 0.5f);
+    contents.force.polynomial.assign(q + 1, -0.25f);
+    contents.force.f = 2.5;
+    return contents;
 }
 
 void ExpectNoPositionTable(const probe::ProbeState& state) {
@@ -72,15 +72,15 @@ TEST_P(DecoderRefusal, TypeIsKeptInEightBits) {
 }
 
 TEST_P(DecoderRefusal, PositionOrderAbove15StopsBeforeAnyBlock) {
-    ImageSpec spec = SpecOfType(Type());
+    ImageContents contents = SpecOfType(Type());
     for (const char* order : {"16", "99", "-1"}) {
         SCOPED_TRACE(order);
-        Image image = BuildImage(spec);
+        Image image = BuildImage(contents);
         PutText(image, kPositionOrderAt, order);  // the checksum no longer matches either
         BlockMemoryFake memory;
         EXPECT_EQ(Decode(Type(), *state_, image), ProbeStatusBadOrder);
         EXPECT_EQ(memory.Allocations(), 0u);
-        ProbeParameters expected = ExpectedIdentity(spec);
+        ProbeParameters expected = ExpectedIdentity(contents);
         expected.PositionOrder = static_cast<std::uint8_t>(std::stoi(order));
         ExpectSameRecord(state_->Parameters, expected);
         EXPECT_EQ(0, std::memcmp(state_->StoredImage, image.data(), image.size()));
@@ -89,12 +89,12 @@ TEST_P(DecoderRefusal, PositionOrderAbove15StopsBeforeAnyBlock) {
 }
 
 TEST_P(DecoderRefusal, PositionOrder15IsAccepted) {
-    ImageSpec spec = SpecOfType(Type(), 15, 8);
-    for (std::size_t i = 0; i < spec.position.size(); ++i)
-        spec.position[i] = 1.0f + i;
-    ASSERT_EQ(Decode(Type(), *state_, BuildImage(spec)), ProbeStatusOk);
+    ImageContents contents = SpecOfType(Type(), 15, 8);
+    for (std::size_t i = 0; i < contents.position.size(); ++i)
+        contents.position[i] = 1.0f + i;
+    ASSERT_EQ(Decode(Type(), *state_, BuildImage(contents)), ProbeStatusOk);
     EXPECT_EQ(state_->Parameters.PositionOrder, 15);
-    EXPECT_EQ(BlockFloats(state_->Parameters.PositionCoefficients, 16), spec.position);
+    EXPECT_EQ(BlockFloats(state_->Parameters.PositionCoefficients, 16), contents.position);
 }
 
 // The order is read from its two characters alone, as scanf "%02d" reads them; a
@@ -108,10 +108,10 @@ TEST_P(DecoderRefusal, OrderIsReadFromItsTwoCharacters) {
     for (Case c : {Case{"05", 5}, Case{" 5", 5}, Case{"+5", 5}, Case{"5 ", 5}, Case{"-0", 0},
                    Case{"ab", 0}}) {
         SCOPED_TRACE(c.text);
-        ImageSpec spec = SpecOfType(Type(), c.order, c.order);
-        spec.position[0] = digitFirst;
-        spec.force.polynomial[0] = digitFirst;
-        Image image = BuildImage(spec);
+        ImageContents contents = SpecOfType(Type(), c.order, c.order);
+        contents.position[0] = digitFirst;
+        contents.force.polynomial[0] = digitFirst;
+        Image image = BuildImage(contents);
         PutText(image, kPositionOrderAt, c.text);
         if (Type() != 2)
             PutText(image, ForceOrderAt(c.order), c.text);
@@ -137,17 +137,17 @@ TEST_P(DecoderRefusal, ChecksumWithUpperHalfSetNeverMatches) {
 // A checksum refusal leaves every field decoded and the coefficient blocks held,
 // but no table and no PresetWordsB choice.
 TEST_P(DecoderRefusal, ChecksumRefusalLeavesFieldsAndCoefficientBlocks) {
-    ImageSpec spec = SpecOfType(Type());
-    Image image = BuildImage(spec);
+    ImageContents contents = SpecOfType(Type());
+    Image image = BuildImage(contents);
     image[71] ^= 0x55;  // after the NUL of the FR text, yet covered
     BlockMemoryFake memory;
     ASSERT_EQ(Decode(Type(), *state_, image), ProbeStatusBadChecksum);
 
     const ProbeParameters& record = state_->Parameters;
-    ProbeParameters expected = ExpectedIdentity(spec);
+    ProbeParameters expected = ExpectedIdentity(contents);
     expected.PositionOrder = 2;
     if (Type() != 2)
-        AddForceLaw(spec, expected);
+        AddForceLaw(contents, expected);
     CopyHandles(record, expected);
     ExpectSameRecord(record, expected);
     ExpectNoPositionTable(*state_);
@@ -184,9 +184,9 @@ TEST_P(DecoderRefusal, RefusalAfterSuccessFreesTheEarlierBlocks) {
 INSTANTIATE_TEST_SUITE_P(AllTypes, DecoderRefusal, testing::ValuesIn(kProbeTypes), TypeName);
 
 TEST(DecoderType2Checksum, CoversBytesUpToItsOwnWordOnly) {
-    ImageSpec spec = SpecOfType(2, 3);
-    spec.filler = 0x00;
-    Image image = BuildImage(spec);
+    ImageContents contents = SpecOfType(2, 3);
+    contents.filler = 0x00;
+    Image image = BuildImage(contents);
     FreshState state;
     for (std::size_t i = 104; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>(i * 7);
@@ -216,17 +216,17 @@ TEST_P(DecoderForceOrder, RefusalKeepsOnlyThePositionBlock) {
     for (Case c : {Case{2, 1, "16"}, Case{2, 1, "-1"}, Case{15, 9, "09"}, Case{9, 15, "15"},
                    Case{15, 0, "15"}, Case{12, 0, "14"}}) {
         SCOPED_TRACE(std::to_string(c.p) + "+" + c.q);
-        ImageSpec spec = SpecOfType(Type(), c.p, c.builtQ);
-        Image image = BuildImage(spec);
+        ImageContents contents = SpecOfType(Type(), c.p, c.builtQ);
+        Image image = BuildImage(contents);
         PutText(image, ForceOrderAt(c.p), c.q);
         SealAt(image, 252);
         BlockMemoryFake memory;
         EXPECT_EQ(Decode(Type(), *state_, image), ProbeStatusBadOrder);
 
         const ProbeParameters& record = state_->Parameters;
-        ProbeParameters expected = ExpectedIdentity(spec);
+        ProbeParameters expected = ExpectedIdentity(contents);
         expected.PositionOrder = static_cast<std::uint8_t>(c.p);
-        AddForceLaw(spec, expected);
+        AddForceLaw(contents, expected);
         expected.ForceOrder = static_cast<std::uint8_t>(std::stoi(c.q));
         expected.PositionCoefficients = record.PositionCoefficients;
         ExpectSameRecord(record, expected);
@@ -242,13 +242,14 @@ TEST_P(DecoderForceOrder, RefusalKeepsOnlyThePositionBlock) {
 TEST_P(DecoderForceOrder, OrdersThatEndBeforeTheChecksumAreAccepted) {
     for (auto [p, q] : {std::pair<std::size_t, std::size_t>{15, 8}, {8, 15}, {0, 15}}) {
         SCOPED_TRACE(std::to_string(p) + "+" + std::to_string(q));
-        ImageSpec spec = SpecOfType(Type(), p, q);
+        ImageContents contents = SpecOfType(Type(), p, q);
         for (std::size_t i = 0; i <= q; ++i)
-            spec.force.polynomial[i] = 0.5f * i;
-        ASSERT_EQ(Decode(Type(), *state_, BuildImage(spec)), ProbeStatusOk);
+            contents.force.polynomial[i] = 0.5f * i;
+        ASSERT_EQ(Decode(Type(), *state_, BuildImage(contents)), ProbeStatusOk);
         EXPECT_EQ(state_->Parameters.ForceOrder, q);
-        EXPECT_EQ(BlockFloats(state_->Parameters.ForceCoefficients, q + 1), spec.force.polynomial);
-        std::vector<float> filled = spec.force.polynomial;
+        EXPECT_EQ(BlockFloats(state_->Parameters.ForceCoefficients, q + 1),
+                  contents.force.polynomial);
+        std::vector<float> filled = contents.force.polynomial;
         filled.resize(16, 0.0f);
         EXPECT_EQ(std::vector<float>(state_->ForcePolynomial, state_->ForcePolynomial + 16),
                   filled);

@@ -18,10 +18,10 @@ float Scaled(double value) {
 class DecoderTable : public testing::TestWithParam<int> {
   protected:
     std::vector<float> TableOf(std::vector<float> position) {
-        ImageSpec spec;
-        spec.type = GetParam();
-        spec.position = std::move(position);
-        EXPECT_EQ(Decode(spec.type, *state_, BuildImage(spec)), ProbeStatusOk);
+        ImageContents contents;
+        contents.type = GetParam();
+        contents.position = std::move(position);
+        EXPECT_EQ(Decode(contents.type, *state_, BuildImage(contents)), ProbeStatusOk);
         EXPECT_EQ(memory_.Info(state_->Parameters.PositionTable).bytes, kEntries * sizeof(float));
         return BlockFloats(state_->Parameters.PositionTable, kEntries);
     }

@@ -157,25 +157,25 @@ inline float Printed(const char* format, double value) {
     return static_cast<float>(std::strtod(text, nullptr));
 }
 
-// Presets and every field the image of the spec carries, up to but without the
+// Presets and every field an image built from these contents carries, up to but without the
 // position order, handles, PresetWordsB choice and force law.
-inline ProbeParameters ExpectedIdentity(const ImageSpec& spec) {
-    ProbeParameters r = ExpectedPresets(spec.type);
-    r.Type = static_cast<std::uint8_t>(spec.type);
-    r.Serial = spec.serial;
-    std::snprintf(r.OText, 8, "%-7s", spec.oText.c_str());
-    std::snprintf(r.CalibrationDate, 5, "%-4s", spec.calibrationDate.c_str());
-    std::snprintf(r.FabricationDate, 5, "%-4s", spec.fabricationDate.c_str());
-    r.NNumber = spec.nNumber;
-    r.Gain = static_cast<std::uint8_t>(spec.gain);
-    r.FrValue = Printed("%2.1f", spec.fr);
-    r.UsageCount = spec.usageCount;
+inline ProbeParameters ExpectedIdentity(const ImageContents& contents) {
+    ProbeParameters r = ExpectedPresets(contents.type);
+    r.Type = static_cast<std::uint8_t>(contents.type);
+    r.Serial = contents.serial;
+    std::snprintf(r.OText, 8, "%-7s", contents.oText.c_str());
+    std::snprintf(r.CalibrationDate, 5, "%-4s", contents.calibrationDate.c_str());
+    std::snprintf(r.FabricationDate, 5, "%-4s", contents.fabricationDate.c_str());
+    r.NNumber = contents.nNumber;
+    r.Gain = static_cast<std::uint8_t>(contents.gain);
+    r.FrValue = Printed("%2.1f", contents.fr);
+    r.UsageCount = contents.usageCount;
     return r;
 }
 
 // The force law fields of a type-3 or type-6 image, the order included.
-inline void AddForceLaw(const ImageSpec& spec, ProbeParameters& r) {
-    const ForceLawSpec& f = spec.force;
+inline void AddForceLaw(const ImageContents& contents, ProbeParameters& r) {
+    const ForceLawContents& f = contents.force;
     r.ForceK = Printed("%2.2f", f.k);
     r.ForceX0 = Printed("%2.2f", f.x0);
     r.FValue = Printed("%2.2f", f.f);
@@ -188,14 +188,14 @@ inline void AddForceLaw(const ImageSpec& spec, ProbeParameters& r) {
 }
 
 // Everything a sound image decodes to, handles aside.
-inline ProbeParameters ExpectedRecord(const ImageSpec& spec) {
-    ProbeParameters r = ExpectedIdentity(spec);
-    r.PositionOrder = static_cast<std::uint8_t>(spec.position.size() - 1);
-    if (spec.type == 2)
+inline ProbeParameters ExpectedRecord(const ImageContents& contents) {
+    ProbeParameters r = ExpectedIdentity(contents);
+    r.PositionOrder = static_cast<std::uint8_t>(contents.position.size() - 1);
+    if (contents.type == 2)
         return r;
-    AddForceLaw(spec, r);
+    AddForceLaw(contents, r);
     if (r.FValue < 3.0f) {
-        if (spec.type == 3)
+        if (contents.type == 3)
             SetWords(r.PresetWordsB, 256, 2, 0, 400, 25600);
         else
             SetWords(r.PresetWordsB, 1, 21, 0, 1, 22);

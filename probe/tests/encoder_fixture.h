@@ -53,9 +53,9 @@ class Library {
 
 // A sound image of the given type, its fields those of the default sample.
 inline Image SoundImage(int type) {
-    probe_test::ImageSpec spec;
-    spec.type = type;
-    return probe_test::BuildImage(spec);
+    probe_test::ImageContents contents;
+    contents.type = type;
+    return probe_test::BuildImage(contents);
 }
 
 // Writes the bytes of one field as given, each | standing for a NUL: "F 3.50|6"

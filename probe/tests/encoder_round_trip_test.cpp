@@ -38,14 +38,14 @@ class HostBlock {
 };
 
 TEST(EncoderRoundTrip, CalibrationRecordComesBackExceptForDecimalsTheTextDrops) {
-    probe_test::ImageSpec spec;
-    spec.position = {1.5f, 0.25f, -0.125f, 0.0625f};
-    spec.force = {2.0, 0.5, 2.5, 5.7, 40.0, 9.0, -3.0, -1.0, {0.1f, 0.02f, -0.003f}};
+    probe_test::ImageContents contents;
+    contents.position = {1.5f, 0.25f, -0.125f, 0.0625f};
+    contents.force = {2.0, 0.5, 2.5, 5.7, 40.0, 9.0, -3.0, -1.0, {0.1f, 0.02f, -0.003f}};
     for (int type : {2, 3, 6}) {
         SCOPED_TRACE(type);
-        spec.type = type;
+        contents.type = type;
         Library first(type);
-        ASSERT_EQ(first.Init(probe_test::BuildImage(spec)), ProbeStatusOk);
+        ASSERT_EQ(first.Init(probe_test::BuildImage(contents)), ProbeStatusOk);
         ProbeParameters sent = first.Record();
         sent.ForceK = 0.123f;
         Image out;
@@ -55,9 +55,9 @@ TEST(EncoderRoundTrip, CalibrationRecordComesBackExceptForDecimalsTheTextDrops) 
         ASSERT_EQ(second.Init(out), ProbeStatusOk);
         ProbeParameters back = second.Record();
         EXPECT_EQ(back.ForceK, type == 2 ? 0.0f : 0.12f);
-        EXPECT_EQ(BlockFloats(back.PositionCoefficients, 4), spec.position);
+        EXPECT_EQ(BlockFloats(back.PositionCoefficients, 4), contents.position);
         if (type != 2) {
-            EXPECT_EQ(BlockFloats(back.ForceCoefficients, 3), spec.force.polynomial);
+            EXPECT_EQ(BlockFloats(back.ForceCoefficients, 3), contents.force.polynomial);
         }
         back.ForceK = sent.ForceK;
         back.PositionCoefficients = sent.PositionCoefficients;

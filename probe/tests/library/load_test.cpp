@@ -10,15 +10,17 @@
 
 namespace {
 
-const char* const kCommonExports[] = {"ProbeGetForce",     "ProbeGetParameters", "ProbeGetPosition",
-                                      "ProbeGetPression",  "ProbeInit",          "ProbeIsCalibrated",
-                                      "ProbeSetParameters"};
+const char* const kCommonExports[] = {
+    "ProbeGetForce", "ProbeGetParameters", "ProbeGetPosition",  "ProbeGetPression",
+    "ProbeInit",     "ProbeIsCalibrated",  "ProbeSetParameters"};
 
 class LoadedLibrary {
-public:
-    explicit LoadedLibrary(int type) : module_(LoadLibraryA(("Palvo" + std::to_string(type) + ".dll").c_str())) {}
+  public:
+    explicit LoadedLibrary(int type)
+        : module_(LoadLibraryA(("Palvo" + std::to_string(type) + ".dll").c_str())) {}
     ~LoadedLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
+        if (module_ != nullptr)
+            FreeLibrary(module_);
     }
     HMODULE module() const { return module_; }
     template <typename Function>
@@ -26,7 +28,7 @@ public:
         return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
     }
 
-private:
+  private:
     HMODULE module_;
 };
 
@@ -35,7 +37,8 @@ class ProbeLibraryLoad : public ::testing::TestWithParam<int> {};
 TEST_P(ProbeLibraryLoad, ExportsEveryFunctionOfItsType) {
     LoadedLibrary library(GetParam());
     ASSERT_NE(library.module(), nullptr);
-    for (const char* name : kCommonExports) EXPECT_NE(GetProcAddress(library.module(), name), nullptr) << name;
+    for (const char* name : kCommonExports)
+        EXPECT_NE(GetProcAddress(library.module(), name), nullptr) << name;
     bool hasPosition2 = GetProcAddress(library.module(), "ProbeGetPosition2") != nullptr;
     EXPECT_EQ(hasPosition2, GetParam() == 6);
 }
@@ -45,17 +48,21 @@ TEST_P(ProbeLibraryLoad, AnswersNotReadyBeforeInitAndLeavesOutputsAlone) {
     ASSERT_NE(library.module(), nullptr);
     float result = 123.0f;
     EXPECT_EQ(library.Get<ProbeGetForceFn>("ProbeGetForce")(1.0f, &result), ProbeStatusNotReady);
-    EXPECT_EQ(library.Get<ProbeGetPressionFn>("ProbeGetPression")(1.0f, &result), ProbeStatusNotReady);
-    EXPECT_EQ(library.Get<ProbeGetPositionFn>("ProbeGetPosition")(1.0f, &result), ProbeStatusNotReady);
+    EXPECT_EQ(library.Get<ProbeGetPressionFn>("ProbeGetPression")(1.0f, &result),
+              ProbeStatusNotReady);
+    EXPECT_EQ(library.Get<ProbeGetPositionFn>("ProbeGetPosition")(1.0f, &result),
+              ProbeStatusNotReady);
     EXPECT_EQ(result, 123.0f);
     int32_t calibrated = 77;
-    EXPECT_EQ(library.Get<ProbeIsCalibratedFn>("ProbeIsCalibrated")(&calibrated), ProbeStatusNotReady);
+    EXPECT_EQ(library.Get<ProbeIsCalibratedFn>("ProbeIsCalibrated")(&calibrated),
+              ProbeStatusNotReady);
     EXPECT_EQ(calibrated, 77);
 
     ProbeParameters record;
     std::memset(&record, 0x5A, sizeof record);
     record.Size = 1;  // wrong size: not ready is tested first
-    EXPECT_EQ(library.Get<ProbeGetParametersFn>("ProbeGetParameters")(&record), ProbeStatusNotReady);
+    EXPECT_EQ(library.Get<ProbeGetParametersFn>("ProbeGetParameters")(&record),
+              ProbeStatusNotReady);
     EXPECT_EQ(record.Size, 1);
     EXPECT_EQ(record.Serial, 0x5A5A5A5A);
 
@@ -73,14 +80,14 @@ TEST_P(ProbeLibraryLoad, TwoLoadsShareOneState) {
     LoadedLibrary second(GetParam());
     ASSERT_NE(first.module(), nullptr);
     ASSERT_NE(second.module(), nullptr);
-    probe_test::ImageSpec spec;
-    spec.type = GetParam();
-    probe_test::Image image = probe_test::BuildImage(spec);
+    probe_test::ImageContents contents;
+    contents.type = GetParam();
+    probe_test::Image image = probe_test::BuildImage(contents);
     ASSERT_EQ(first.Get<ProbeInitFn>("ProbeInit")(image.data()), ProbeStatusOk);
     ProbeParameters record{};
     record.Size = PROBE_PARAMETERS_SIZE;
     ASSERT_EQ(second.Get<ProbeGetParametersFn>("ProbeGetParameters")(&record), ProbeStatusOk);
-    EXPECT_EQ(record.Serial, spec.serial);
+    EXPECT_EQ(record.Serial, contents.serial);
     EXPECT_EQ(record.Type, GetParam());
     // Leave the library as a later test expects it: not ready.
     uint8_t blank[PROBE_IMAGE_SIZE] = {};

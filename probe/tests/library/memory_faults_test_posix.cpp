@@ -47,9 +47,9 @@ class MemoryFaults : public ::testing::TestWithParam<int> {
 TEST_P(MemoryFaults, EachFailedAllocationOrLockIsACleanRefusal) {
     Library library(GetParam());
     ASSERT_NE(library.init, nullptr);
-    probe_test::ImageSpec spec;
-    spec.type = GetParam();
-    const probe_test::Image image = probe_test::BuildImage(spec);
+    probe_test::ImageContents contents;
+    contents.type = GetParam();
+    const probe_test::Image image = probe_test::BuildImage(contents);
     const unsigned before = CompatLiveGlobalBlocks();
 
     for (auto arm : {&CompatFailNthGlobalAlloc, &CompatFailNthGlobalLock}) {
@@ -75,10 +75,10 @@ TEST_P(MemoryFaults, EachFailedAllocationOrLockIsACleanRefusal) {
 TEST_P(MemoryFaults, ManyInitsHoldOneSetOfBlocks) {
     Library library(GetParam());
     ASSERT_NE(library.init, nullptr);
-    probe_test::ImageSpec spec;
-    spec.type = GetParam();
-    spec.position = {0.25f};  // order 0 keeps each table build short
-    const probe_test::Image image = probe_test::BuildImage(spec);
+    probe_test::ImageContents contents;
+    contents.type = GetParam();
+    contents.position = {0.25f};  // order 0 keeps each table build short
+    const probe_test::Image image = probe_test::BuildImage(contents);
     const unsigned before = CompatLiveGlobalBlocks();
     for (int i = 0; i < 10000; ++i)
         ASSERT_EQ(library.init(image.data()), ProbeStatusOk) << i;

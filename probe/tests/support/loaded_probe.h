@@ -11,13 +11,13 @@
 namespace probe_test {
 
 struct LoadedProbe {
-    explicit LoadedProbe(const ImageSpec& spec)
-        : traits(probe::TraitsFor(spec.type)),
-          status(probe::DecodeImage(traits, state, BuildImage(spec).data())) {}
+    explicit LoadedProbe(const ImageContents& contents)
+        : traits(probe::TraitsFor(contents.type)),
+          status(probe::DecodeImage(traits, state, BuildImage(contents).data())) {}
     // The image given to a library of another type.
-    LoadedProbe(const ImageSpec& spec, int libraryType)
+    LoadedProbe(const ImageContents& contents, int libraryType)
         : traits(probe::TraitsFor(libraryType)),
-          status(probe::DecodeImage(traits, state, BuildImage(spec).data())) {}
+          status(probe::DecodeImage(traits, state, BuildImage(contents).data())) {}
     ~LoadedProbe() { probe::ResetProbeState(state); }
     LoadedProbe(const LoadedProbe&) = delete;
     LoadedProbe& operator=(const LoadedProbe&) = delete;

@@ -15,7 +15,8 @@ void Put(Image& image, std::size_t offset, std::size_t width, const char* text) 
 }
 
 template <typename... Values>
-void PutFormatted(Image& image, std::size_t offset, std::size_t width, const char* format, Values... values) {
+void PutFormatted(Image& image, std::size_t offset, std::size_t width, const char* format,
+                  Values... values) {
     char field[300] = {};
     std::snprintf(field, sizeof field, format, values...);
     std::memcpy(image.data() + offset, field, width);
@@ -25,15 +26,19 @@ void PutFloats(Image& image, std::size_t offset, const std::vector<float>& value
     std::memcpy(image.data() + offset, values.data(), values.size() * sizeof(float));
 }
 
-void PutOptional(Image& image, std::size_t offset, const char* format, const std::optional<double>& value) {
-    if (value) PutFormatted(image, offset, 8, format, *value);
-    else Put(image, offset, 8, "--------");
+void PutOptional(Image& image, std::size_t offset, const char* format,
+                 const std::optional<double>& value) {
+    if (value)
+        PutFormatted(image, offset, 8, format, *value);
+    else
+        Put(image, offset, 8, "--------");
 }
 
 }  // namespace
 
 std::size_t ChecksumOffset(const Image& image, int type) {
-    if (type != 2) return 252;
+    if (type != 2)
+        return 252;
     int order = (image[82] - '0') * 10 + (image[83] - '0');
     return 88 + 4 * static_cast<std::size_t>(order);
 }
@@ -43,24 +48,24 @@ void Reseal(Image& image, int type) {
     probe::StoreLittleEndian32(image.data() + at, probe::ProbeImageCrc(image.data(), at));
 }
 
-Image BuildImage(const ImageSpec& spec) {
+Image BuildImage(const ImageContents& contents) {
     Image image;
-    image.fill(spec.filler);
-    PutFormatted(image, 0, 4, "M%03d", spec.type);
-    PutFormatted(image, 4, 8, "S%07d", spec.serial);
-    PutFormatted(image, 12, 8, "O%-7s", spec.oText.c_str());
-    PutFormatted(image, 20, 8, "DCAL%-4s", spec.calibrationDate.c_str());
-    PutFormatted(image, 28, 8, "DFAB%-4s", spec.fabricationDate.c_str());
-    PutFormatted(image, 36, 8, "N%07d", spec.nNumber);
-    PutFormatted(image, 44, 4, "G%03d", spec.gain);
-    PutFormatted(image, 64, 8, "FR%2.1f", spec.fr);
-    PutFormatted(image, 72, 8, "C%07d", spec.usageCount);
-    int p = static_cast<int>(spec.position.size()) - 1;
+    image.fill(contents.filler);
+    PutFormatted(image, 0, 4, "M%03d", contents.type);
+    PutFormatted(image, 4, 8, "S%07d", contents.serial);
+    PutFormatted(image, 12, 8, "O%-7s", contents.oText.c_str());
+    PutFormatted(image, 20, 8, "DCAL%-4s", contents.calibrationDate.c_str());
+    PutFormatted(image, 28, 8, "DFAB%-4s", contents.fabricationDate.c_str());
+    PutFormatted(image, 36, 8, "N%07d", contents.nNumber);
+    PutFormatted(image, 44, 4, "G%03d", contents.gain);
+    PutFormatted(image, 64, 8, "FR%2.1f", contents.fr);
+    PutFormatted(image, 72, 8, "C%07d", contents.usageCount);
+    int p = static_cast<int>(contents.position.size()) - 1;
     PutFormatted(image, 80, 4, "PO%02d", p);
-    PutFloats(image, 84, spec.position);
+    PutFloats(image, 84, contents.position);
     std::size_t base = 88 + 4 * static_cast<std::size_t>(p);
-    if (spec.type != 2) {
-        const ForceLawSpec& f = spec.force;
+    if (contents.type != 2) {
+        const ForceLawContents& f = contents.force;
         PutFormatted(image, base, 8, "k %2.2f", f.k);
         PutFormatted(image, base + 8, 8, "x0%2.2f", f.x0);
         PutFormatted(image, base + 16, 8, "F %2.2f", f.f);
@@ -72,7 +77,7 @@ Image BuildImage(const ImageSpec& spec) {
         PutFormatted(image, base + 64, 4, "PO%02d", static_cast<int>(f.polynomial.size()) - 1);
         PutFloats(image, base + 68, f.polynomial);
     }
-    Reseal(image, spec.type);
+    Reseal(image, contents.type);
     return image;
 }
 

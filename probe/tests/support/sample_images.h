@@ -11,7 +11,7 @@ namespace probe_test {
 
 using Image = std::array<std::uint8_t, 256>;
 
-struct ForceLawSpec {
+struct ForceLawContents {
     double k = 2.0;
     double x0 = 0.5;
     double f = 3.5;
@@ -20,7 +20,7 @@ struct ForceLawSpec {
     std::vector<float> polynomial{0.0f};
 };
 
-struct ImageSpec {
+struct ImageContents {
     int type = 6;
     int serial = 1234567;
     std::string oText = "ABCDEFG";
@@ -31,13 +31,13 @@ struct ImageSpec {
     double fr = 3.5;
     int usageCount = 42;
     std::vector<float> position{0.0f, 1.0f};
-    ForceLawSpec force;  // ignored for type 2
+    ForceLawContents force;      // ignored for type 2
     std::uint8_t filler = 0xFF;  // bytes no field covers
 };
 
 // A sound image with a correct checksum (types 3 and 6 at 252, type 2 after the
 // position coefficients).
-Image BuildImage(const ImageSpec& spec);
+Image BuildImage(const ImageContents& contents);
 
 // Recomputes and stores the checksum of an image of the given type.
 void Reseal(Image& image, int type);

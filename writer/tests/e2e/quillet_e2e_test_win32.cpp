@@ -20,9 +20,9 @@ constexpr uint8_t Blank = 0xFF;
 using probe_test::Image;
 
 Image SoundImage(int type) {
-    probe_test::ImageSpec spec;
-    spec.type = type;
-    return probe_test::BuildImage(spec);
+    probe_test::ImageContents contents;
+    contents.type = type;
+    return probe_test::BuildImage(contents);
 }
 
 Image BlankImage() {
