@@ -39,7 +39,8 @@ Block* Find(HGLOBAL block) {
 
 // Counts down an armed fault; true on the call that must fail.
 bool Trip(unsigned& countdown) {
-    if (countdown == 0) return false;
+    if (countdown == 0)
+        return false;
     return --countdown == 0;
 }
 
@@ -49,17 +50,21 @@ extern "C" {
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     Heap& heap = TheHeap();
-    if (Trip(heap.allocFailCountdown)) return nullptr;
+    if (Trip(heap.allocFailCountdown))
+        return nullptr;
     Block block;
     block.size = bytes;
     block.bytes.reset(new (std::nothrow) unsigned char[bytes == 0 ? 1 : bytes]);
-    if (!block.bytes) return nullptr;
-    if (flags & GMEM_ZEROINIT) std::memset(block.bytes.get(), 0, bytes);
+    if (!block.bytes)
+        return nullptr;
+    if (flags & GMEM_ZEROINIT)
+        std::memset(block.bytes.get(), 0, bytes);
     // Handle values are multiples of 8, never 0, and not reused until they wrap.
     std::uint32_t handle = heap.nextHandle;
     do {
         heap.nextHandle += 8;
-        if (heap.nextHandle == 0) heap.nextHandle = 0x1000;
+        if (heap.nextHandle == 0)
+            heap.nextHandle = 0x1000;
     } while (heap.blocks.count(heap.nextHandle) != 0);
     heap.blocks.emplace(handle, std::move(block));
     return reinterpret_cast<HGLOBAL>(static_cast<std::uintptr_t>(handle));
@@ -67,27 +72,33 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
 
 LPVOID GlobalLock(HGLOBAL handle) {
     Block* block = Find(handle);
-    if (block == nullptr) return nullptr;
-    if (Trip(TheHeap().lockFailCountdown)) return nullptr;
-    if (block->lockCount < GMEM_LOCKCOUNT) ++block->lockCount;
+    if (block == nullptr)
+        return nullptr;
+    if (Trip(TheHeap().lockFailCountdown))
+        return nullptr;
+    if (block->lockCount < GMEM_LOCKCOUNT)
+        ++block->lockCount;
     return block->bytes.get();
 }
 
 BOOL GlobalUnlock(HGLOBAL handle) {
     Block* block = Find(handle);
-    if (block == nullptr || block->lockCount == 0) return FALSE;
+    if (block == nullptr || block->lockCount == 0)
+        return FALSE;
     --block->lockCount;
     return block->lockCount != 0 ? TRUE : FALSE;
 }
 
 HGLOBAL GlobalFree(HGLOBAL handle) {
-    if (TheHeap().blocks.erase(HandleValue(handle)) == 0) return handle;
+    if (TheHeap().blocks.erase(HandleValue(handle)) == 0)
+        return handle;
     return nullptr;
 }
 
 UINT GlobalFlags(HGLOBAL handle) {
     Block* block = Find(handle);
-    if (block == nullptr) return GMEM_INVALID_HANDLE;
+    if (block == nullptr)
+        return GMEM_INVALID_HANDLE;
     return block->lockCount & GMEM_LOCKCOUNT;
 }
 
@@ -96,10 +107,16 @@ SIZE_T GlobalSize(HGLOBAL handle) {
     return block == nullptr ? 0 : block->size;
 }
 
-void CompatFailNthGlobalAlloc(unsigned n) { TheHeap().allocFailCountdown = n; }
+void CompatFailNthGlobalAlloc(unsigned n) {
+    TheHeap().allocFailCountdown = n;
+}
 
-void CompatFailNthGlobalLock(unsigned n) { TheHeap().lockFailCountdown = n; }
+void CompatFailNthGlobalLock(unsigned n) {
+    TheHeap().lockFailCountdown = n;
+}
 
-unsigned CompatLiveGlobalBlocks(void) { return static_cast<unsigned>(TheHeap().blocks.size()); }
+unsigned CompatLiveGlobalBlocks(void) {
+    return static_cast<unsigned>(TheHeap().blocks.size());
+}
 
 }  // extern "C"

@@ -16,7 +16,8 @@ TEST(GlobalMemory, ZeroFillsAndCountsLocks) {
 
     auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
     ASSERT_NE(bytes, nullptr);
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(bytes[i], 0) << i;
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(bytes[i], 0) << i;
     EXPECT_EQ(GlobalLock(block), bytes);
     EXPECT_EQ(GlobalFlags(block), 2u);
     EXPECT_TRUE(GlobalUnlock(block));

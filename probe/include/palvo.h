@@ -138,7 +138,7 @@ PALVO_ASSERT_OFFSET(ForceCoefficients, 1180);
 /* Status codes. 0 and 4 mean the same everywhere; the others depend on the function. */
 enum ProbeStatusCode {
     ProbeStatusOk = 0,
-    ProbeStatusWrongType = 1,      /* ProbeInit: image of another type; ProbeSetParameters: record Type */
+    ProbeStatusWrongType = 1,      /* ProbeInit: wrong type; ProbeSetParameters: record Type */
     ProbeStatusLockFailed = 1,     /* ProbeGetPosition, ProbeGetPosition2: block cannot be locked */
     ProbeStatusBadChecksum = 2,    /* ProbeInit */
     ProbeStatusSerialMismatch = 2, /* ProbeSetParameters */

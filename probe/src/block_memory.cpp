@@ -2,7 +2,9 @@
 
 namespace probe {
 
-BlockMemory PlatformBlockMemory() { return {&GlobalAlloc, &GlobalLock, &GlobalUnlock, &GlobalFree, &GlobalSize}; }
+BlockMemory PlatformBlockMemory() {
+    return {&GlobalAlloc, &GlobalLock, &GlobalUnlock, &GlobalFree, &GlobalSize};
+}
 
 BlockMemory& ActiveBlockMemory() {
     static BlockMemory memory = PlatformBlockMemory();
@@ -14,7 +16,8 @@ ProbeBlockHandle AllocateBlock(std::size_t bytes) {
 }
 
 void FreeBlock(ProbeBlockHandle& handle) {
-    if (handle == 0) return;
+    if (handle == 0)
+        return;
     ActiveBlockMemory().free(ToHglobal(handle));
     handle = 0;
 }
@@ -27,7 +30,8 @@ BlockLock::BlockLock(ProbeBlockHandle handle)
     : block_(ToHglobal(handle)), data_(ActiveBlockMemory().lock(block_)) {}
 
 BlockLock::~BlockLock() {
-    if (data_ != nullptr) ActiveBlockMemory().unlock(block_);
+    if (data_ != nullptr)
+        ActiveBlockMemory().unlock(block_);
 }
 
 }  // namespace probe

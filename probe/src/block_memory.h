@@ -38,7 +38,7 @@ std::size_t BlockSize(ProbeBlockHandle handle);
 
 // Holds the lock of one block for the length of a scope.
 class BlockLock {
-public:
+  public:
     explicit BlockLock(ProbeBlockHandle handle);
     ~BlockLock();
     BlockLock(const BlockLock&) = delete;
@@ -51,7 +51,7 @@ public:
         return static_cast<T*>(data_);
     }
 
-private:
+  private:
     HGLOBAL block_;
     void* data_;
 };

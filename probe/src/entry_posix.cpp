@@ -3,6 +3,8 @@
 
 namespace {
 
-__attribute__((constructor)) void AttachProbeLibrary() { probe::ResetProbeState(probe::LibraryState()); }
+__attribute__((constructor)) void AttachProbeLibrary() {
+    probe::ResetProbeState(probe::LibraryState());
+}
 
 }  // namespace

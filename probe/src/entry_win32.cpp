@@ -4,6 +4,7 @@
 #include "library_state.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) probe::ResetProbeState(probe::LibraryState());
+    if (reason == DLL_PROCESS_ATTACH)
+        probe::ResetProbeState(probe::LibraryState());
     return TRUE;
 }

@@ -15,7 +15,9 @@ ProbeState& LibraryState() {
     return state;
 }
 
-const ProbeTraits& LibraryTraits() { return TraitsFor(PROBE_TYPE); }
+const ProbeTraits& LibraryTraits() {
+    return TraitsFor(PROBE_TYPE);
+}
 
 }  // namespace probe
 
@@ -48,7 +50,8 @@ PALVO_API uint16_t PALVO_CALL ProbeIsCalibrated(int32_t* calibrated) {
     return probe::IsCalibrated(LibraryState(), probe::CurrentYearMonth(), calibrated);
 }
 
-PALVO_API uint16_t PALVO_CALL ProbeSetParameters(ProbeParameters record, uint8_t* image, int32_t mode) {
+PALVO_API uint16_t PALVO_CALL ProbeSetParameters(ProbeParameters record, uint8_t* image,
+                                                 int32_t mode) {
     return probe::SetParameters(LibraryTraits(), LibraryState(), record, image, mode);
 }
 

@@ -7,8 +7,8 @@
 namespace probe {
 
 struct ProbePresets {
-    float fValue;  // type 2 only: 4.0
-    float rValue;  // type 2 only: 5.7
+    float fValue;   // type 2 only: 4.0
+    float rValue;   // type 2 only: 5.7
     float real[9];  // PresetReal0 .. PresetReal8
     std::uint32_t usageLimit;
     std::uint32_t calibrationMonths;
@@ -29,13 +29,13 @@ enum ModeBit : std::uint8_t {
 
 // Per field of the image, the modes in which ProbeSetParameters writes it.
 struct EncodedFields {
-    std::uint8_t type, serial, oText, calibrationDate, fabricationDate, nNumber, gain, fr, usageCount,
-        position, forceKX0, fValue, rValue, thresholds, force;
+    std::uint8_t type, serial, oText, calibrationDate, fabricationDate, nNumber, gain, fr,
+        usageCount, position, forceKX0, fValue, rValue, thresholds, force;
 };
 
 struct ProbeTraits {
     std::uint8_t type;
-    bool hasForceLaw;  // force law fields, force polynomial and checksum at 252
+    bool hasForceLaw;        // force law fields, force polynomial and checksum at 252
     double pressureDivisor;  // 9.81, or 9.81 rounded to float32 in type 6
     ProbePresets presets;
     // PresetWordsB once the image is accepted (types 3 and 6), by FValue < 3.0.
@@ -48,8 +48,15 @@ inline constexpr ProbeTraits kProbeType2{
     2,
     false,
     9.81,
-    {4.0f, 5.7f, {50.0f, 35.0f, 9.0f, 7.0f, -9.0f, 9.0f, 1.2f, 20.0f, 15.0f}, 20000, 6, 0, 1,
-     {225, 320, 0, 1, 75}, {6, 10, 0, 1, 128}},
+    {4.0f,
+     5.7f,
+     {50.0f, 35.0f, 9.0f, 7.0f, -9.0f, 9.0f, 1.2f, 20.0f, 15.0f},
+     20000,
+     6,
+     0,
+     1,
+     {225, 320, 0, 1, 75},
+     {6, 10, 0, 1, 128}},
     {6, 10, 0, 1, 128},
     {6, 10, 0, 1, 128},
     {kInAllModes, kInAllModes, kInAllModes, kInCalibration, kInAllModes, kInUsage, kInCalibration,
@@ -60,8 +67,15 @@ inline constexpr ProbeTraits kProbeType3{
     3,
     true,
     9.81,
-    {0.0f, 0.0f, {50.0f, 35.0f, 9.0f, 7.0f, 0.0f, 12.0f, 1.2f, 20.0f, 0.0f}, 20000, 6, 1, 1,
-     {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}},
+    {0.0f,
+     0.0f,
+     {50.0f, 35.0f, 9.0f, 7.0f, 0.0f, 12.0f, 1.2f, 20.0f, 0.0f},
+     20000,
+     6,
+     1,
+     1,
+     {1, 0, 0, 0, 0},
+     {1, 0, 0, 0, 0}},
     {256, 2, 0, 400, 25600},
     {256, 3, 0, 400, 25600},
     {kInManufacture, kInManufacture, kInManufacture, kInCalibration, kInManufacture, kInUsage,
@@ -73,8 +87,15 @@ inline constexpr ProbeTraits kProbeType6{
     6,
     true,
     static_cast<double>(9.81f),
-    {0.0f, 0.0f, {50.0f, 50.0f, 13.0f, 10.0f, 0.0f, 12.0f, 1.2f, 20.0f, 0.0f}, 20000, 6, 1, 1,
-     {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}},
+    {0.0f,
+     0.0f,
+     {50.0f, 50.0f, 13.0f, 10.0f, 0.0f, 12.0f, 1.2f, 20.0f, 0.0f},
+     20000,
+     6,
+     1,
+     1,
+     {1, 0, 0, 0, 0},
+     {1, 0, 0, 0, 0}},
     {1, 21, 0, 1, 22},
     {256, 3, 0, 400, 25600},
     {kInAllModes, kInAllModes, kInManufacture, kInCalibration, kInManufacture, kInUsage,

@@ -26,7 +26,8 @@ TEST(ImageCrc, MatchesGenericReflectedCrc16) {
     std::vector<std::uint8_t> bytes(256);
     for (int round = 0; round < 2000; ++round) {
         std::size_t count = random() % 257;
-        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(random());
         boost::crc_optimal<16, 0x8409, 0, 0, true, true> oracle;
         oracle.process_bytes(bytes.data(), count);
         ASSERT_EQ(ProbeImageCrc(bytes.data(), count), oracle.checksum()) << count;

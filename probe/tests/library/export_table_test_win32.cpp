@@ -17,7 +17,8 @@ ExportDirectory ReadExports(HMODULE module) {
     auto* base = reinterpret_cast<const BYTE*>(module);
     auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const IMAGE_DATA_DIRECTORY& entry =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
     ExportDirectory result;
     result.moduleName = reinterpret_cast<const char*>(base + directory->Name);
@@ -30,16 +31,15 @@ ExportDirectory ReadExports(HMODULE module) {
     return result;
 }
 
-
-
 std::map<std::string, WORD> OrdinalsFor(bool withPosition2) {
     if (!withPosition2) {
-        return {{"ProbeGetForce", 1},    {"ProbeGetParameters", 2}, {"ProbeGetPosition", 3},
-                {"ProbeGetPression", 4}, {"ProbeInit", 5},          {"ProbeIsCalibrated", 6},
+        return {{"ProbeGetForce", 1},      {"ProbeGetParameters", 2},
+                {"ProbeGetPosition", 3},   {"ProbeGetPression", 4},
+                {"ProbeInit", 5},          {"ProbeIsCalibrated", 6},
                 {"ProbeSetParameters", 7}, {"DllMain", 8}};
     }
-    return {{"ProbeGetForce", 1},    {"ProbeGetParameters", 2}, {"ProbeGetPosition2", 3},
-            {"ProbeGetPosition", 4}, {"ProbeGetPression", 5},   {"ProbeInit", 6},
+    return {{"ProbeGetForce", 1},     {"ProbeGetParameters", 2}, {"ProbeGetPosition2", 3},
+            {"ProbeGetPosition", 4},  {"ProbeGetPression", 5},   {"ProbeInit", 6},
             {"ProbeIsCalibrated", 7}, {"ProbeSetParameters", 8}, {"DllMain", 9}};
 }
 
@@ -62,7 +62,8 @@ TEST_P(ExportTable, NamesOrdinalsAndModuleName) {
     FreeLibrary(module);
 }
 
-INSTANTIATE_TEST_SUITE_P(Libraries, ExportTable, ::testing::Values("Palvo2.dll", "Palvo3.dll", "Palvo6.dll"));
+INSTANTIATE_TEST_SUITE_P(Libraries, ExportTable,
+                         ::testing::Values("Palvo2.dll", "Palvo3.dll", "Palvo6.dll"));
 
 TEST(ExportTable, DllMainAnswersTrueForEveryReason) {
     HMODULE module = LoadLibraryA("Palvo6.dll");
@@ -70,7 +71,8 @@ TEST(ExportTable, DllMainAnswersTrueForEveryReason) {
     auto dllMain = reinterpret_cast<BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID)>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllMain")));
     ASSERT_NE(dllMain, nullptr);
-    for (DWORD reason : {0ul, 1ul, 2ul, 3ul}) EXPECT_EQ(dllMain(module, reason, nullptr), TRUE);
+    for (DWORD reason : {0ul, 1ul, 2ul, 3ul})
+        EXPECT_EQ(dllMain(module, reason, nullptr), TRUE);
     FreeLibrary(module);
 }
 
