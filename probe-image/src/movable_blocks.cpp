@@ -71,7 +71,12 @@ HostBlock::HostBlock(const std::vector<float>& values) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
     if (block == nullptr)
         throw std::bad_alloc();
-    handle_ = static_cast<ProbeBlockHandle>(reinterpret_cast<std::uintptr_t>(block));
+    const auto value = reinterpret_cast<std::uintptr_t>(block);
+    if (value != static_cast<ProbeBlockHandle>(value)) {
+        GlobalFree(block);  // the record holds 32-bit handles: never a truncated one
+        throw std::bad_alloc();
+    }
+    handle_ = static_cast<ProbeBlockHandle>(value);
     Locked locked(handle_);
     if (locked.bytes() == nullptr) {
         GlobalFree(block);

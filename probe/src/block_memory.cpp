@@ -12,7 +12,12 @@ BlockMemory& ActiveBlockMemory() {
 }
 
 ProbeBlockHandle AllocateBlock(std::size_t bytes) {
-    return FromHglobal(ActiveBlockMemory().alloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
+    HGLOBAL block = ActiveBlockMemory().alloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    if (block != nullptr && !FitsBlockHandle(block)) {
+        ActiveBlockMemory().free(block);  // never truncated into the record
+        return 0;
+    }
+    return FromHglobal(block);
 }
 
 void FreeBlock(ProbeBlockHandle& handle) {

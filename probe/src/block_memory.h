@@ -25,11 +25,17 @@ BlockMemory PlatformBlockMemory();
 inline HGLOBAL ToHglobal(ProbeBlockHandle handle) {
     return reinterpret_cast<HGLOBAL>(static_cast<std::uintptr_t>(handle));
 }
+// The record holds 32-bit handles; on 64-bit Windows a handle may be wider.
+inline bool FitsBlockHandle(HGLOBAL block) {
+    const auto value = reinterpret_cast<std::uintptr_t>(block);
+    return value == static_cast<ProbeBlockHandle>(value);
+}
 inline ProbeBlockHandle FromHglobal(HGLOBAL block) {
     return static_cast<ProbeBlockHandle>(reinterpret_cast<std::uintptr_t>(block));
 }
 
-// A zero-filled movable block; 0 when it cannot be allocated.
+// A zero-filled movable block; 0 when it cannot be allocated or its handle does
+// not fit the record.
 ProbeBlockHandle AllocateBlock(std::size_t bytes);
 // Frees a block and sets the handle to 0; a handle of 0 is skipped.
 void FreeBlock(ProbeBlockHandle& handle);

@@ -84,6 +84,21 @@ TEST_P(DecoderMemory, FailedLockFreesEverything) {
     EXPECT_EQ(failing, BlocksPerImage() + 1);
 }
 
+// A handle wider than the record's 32 bits is given back, never truncated.
+TEST_P(DecoderMemory, WideHandleIsRefusedAndFreed) {
+    if (!BlockMemoryFake::kCanWidenHandles)
+        GTEST_SKIP() << "handles are 32-bit here";
+    BlockMemoryFake memory;
+    for (unsigned widened = 1; widened <= BlocksPerImage(); ++widened) {
+        SCOPED_TRACE(widened);
+        memory.WidenHandle(widened);
+        ExpectCleanRefusal(Decode(Type(), *state_, image_), memory);
+        EXPECT_EQ(memory.LiveWideHandles(), 0u);
+        memory.WidenHandle(0);
+        ExpectNextInitWorks(memory);
+    }
+}
+
 TEST_P(DecoderMemory, MissingImageIsRefusedAndDropsTheEarlierOne) {
     BlockMemoryFake memory;
     ASSERT_EQ(Decode(Type(), *state_, image_), ProbeStatusOk);

@@ -1,8 +1,25 @@
 #include "block_memory_fake.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace probe_test {
+
+namespace {
+// The bit a wide handle adds to the platform's; unused where handles are 32-bit.
+constexpr std::uintptr_t kWideBit = std::uintptr_t{1}
+                                    << (BlockMemoryFake::kCanWidenHandles ? 32 : 0);
+}  // namespace
+
+HGLOBAL BlockMemoryFake::Widened(HGLOBAL block) {
+    return reinterpret_cast<HGLOBAL>(reinterpret_cast<std::uintptr_t>(block) | kWideBit);
+}
+
+HGLOBAL BlockMemoryFake::Narrowed(HGLOBAL block) {
+    if (!kCanWidenHandles)
+        return block;
+    return reinterpret_cast<HGLOBAL>(reinterpret_cast<std::uintptr_t>(block) & ~kWideBit);
+}
 
 BlockMemoryFake::BlockMemoryFake() : replaced_(probe::ActiveBlockMemory()) {
     // A second fake would forward to the first, whose functions would then find
@@ -43,6 +60,10 @@ HGLOBAL WINAPI BlockMemoryFake::Alloc(UINT flags, SIZE_T bytes) {
     if (++fake.allocations_ == fake.failAllocation_)
         return nullptr;
     HGLOBAL block = fake.replaced_.alloc(flags, bytes);
+    if (block != nullptr && kCanWidenHandles && fake.allocations_ == fake.widenAllocation_) {
+        block = Widened(block);
+        ++fake.liveWide_;
+    }
     if (block != nullptr)
         fake.live_[block] = Block{bytes, flags, 0};
     return block;
@@ -54,7 +75,7 @@ LPVOID WINAPI BlockMemoryFake::Lock(HGLOBAL block) {
         ++fake.refusedLocks_;
         return nullptr;
     }
-    LPVOID data = fake.replaced_.lock(block);
+    LPVOID data = fake.replaced_.lock(Narrowed(block));
     if (data == nullptr)
         return nullptr;
     ++fake.locks_;
@@ -72,7 +93,7 @@ BOOL WINAPI BlockMemoryFake::Unlock(HGLOBAL block) {
         fake.unbalanced_ = true;
     else
         --found->second.locks;
-    return fake.replaced_.unlock(block);
+    return fake.replaced_.unlock(Narrowed(block));
 }
 
 HGLOBAL WINAPI BlockMemoryFake::Free(HGLOBAL block) {
@@ -82,7 +103,9 @@ HGLOBAL WINAPI BlockMemoryFake::Free(HGLOBAL block) {
         fake.unbalanced_ = true;
     if (found != fake.live_.end())
         fake.live_.erase(found);
-    return fake.replaced_.free(block);
+    if (Narrowed(block) != block)
+        --fake.liveWide_;
+    return fake.replaced_.free(Narrowed(block));
 }
 
 }  // namespace probe_test

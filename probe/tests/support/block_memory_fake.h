@@ -30,6 +30,12 @@ class BlockMemoryFake {
     void FailAllocation(unsigned n) { failAllocation_ = n == 0 ? 0 : allocations_ + n; }
     void FailLock(unsigned n) { failLock_ = n == 0 ? 0 : lockCalls_ + n; }
     void FailEveryLock(bool fail) { failEveryLock_ = fail; }
+    // Makes the Nth allocation from now yield its block under a handle wider than
+    // 32 bits, as 64-bit Windows may; only where handles have more than 32 bits.
+    static constexpr bool kCanWidenHandles = sizeof(HGLOBAL) > 4;
+    void WidenHandle(unsigned n) { widenAllocation_ = n == 0 ? 0 : allocations_ + n; }
+    // Wide handles given out and not yet freed.
+    unsigned LiveWideHandles() const { return liveWide_; }
 
     // Blocks allocated since installation and not yet freed.
     std::size_t LiveBlocks() const { return live_.size(); }
@@ -60,6 +66,8 @@ class BlockMemoryFake {
     static LPVOID WINAPI Lock(HGLOBAL block);
     static BOOL WINAPI Unlock(HGLOBAL block);
     static HGLOBAL WINAPI Free(HGLOBAL block);
+    static HGLOBAL Widened(HGLOBAL block);
+    static HGLOBAL Narrowed(HGLOBAL block);
 
     // The functions it installs are plain function pointers: they find their
     // object through this one.
@@ -74,6 +82,8 @@ class BlockMemoryFake {
     unsigned refusedLocks_ = 0;
     unsigned failAllocation_ = 0;
     unsigned failLock_ = 0;
+    unsigned widenAllocation_ = 0;
+    unsigned liveWide_ = 0;
     bool failEveryLock_ = false;
     bool unbalanced_ = false;
 };
