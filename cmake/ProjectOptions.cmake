@@ -53,26 +53,54 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# A test program that this kernel cannot run exits 77 (cmake/run-wine): CTest
+# then reports the test as skipped, never as passed.
+function(project_skippable_tests)
+  set_tests_properties(${ARGN} PROPERTIES SKIP_RETURN_CODE 77)
+endfunction()
+
 # One CTest test per executable: under Wine a process start costs far more than a test case.
 function(project_add_test target)
   target_link_libraries(${target} PRIVATE project_warnings GTest::gtest GTest::gtest_main)
   add_test(NAME ${target} COMMAND ${target} ${ARGN})
+  project_skippable_tests(${target})
 endfunction()
 
 # The Windows system DLLs a module of ours may import.
 set(PROJECT_SYSTEM_DLLS kernel32.dll msvcrt.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll
     advapi32.dll shell32.dll ole32.dll)
 
-# Registers a test that reads the module's import table and fails on any other DLL.
-function(project_add_import_check target)
+if(WIN32)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(PROJECT_PE_MACHINE i386)
+  else()
+    set(PROJECT_PE_MACHINE x86-64)
+  endif()
+endif()
+
+# Registers a test that reads the module's file, without running it: its machine
+# type, its imports (the Windows system DLLs and the DLLs given after IMPORTS) and,
+# where given, its module name and its exports ("Name" or "Name=ordinal").
+# Usage: project_add_module_check(target [MODULE_NAME name] [EXPORTS ...] [IMPORTS ...])
+function(project_add_module_check target)
   if(NOT WIN32)
     return()
   endif()
-  set(allowed ${PROJECT_SYSTEM_DLLS} ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "MODULE_NAME" "EXPORTS;IMPORTS")
+  set(allowed ${PROJECT_SYSTEM_DLLS} ${arg_IMPORTS})
   string(REPLACE ";" "," allowed "${allowed}")
-  add_test(NAME ${target}_imports
-    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DMODULE=$<TARGET_FILE:${target}>
-            -DALLOWED=${allowed} -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake)
+  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed})
+  if(arg_MODULE_NAME)
+    list(APPEND options --module-name ${arg_MODULE_NAME})
+  endif()
+  if(arg_EXPORTS)
+    string(REPLACE ";" "," exports "${arg_EXPORTS}")
+    list(APPEND options --exports ${exports})
+  endif()
+  add_test(NAME ${target}_module
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/check_module.py
+            $<TARGET_FILE:${target}> ${options})
 endfunction()
 
 # Header-only libraries from the distribution (Boost), reached through links so that
