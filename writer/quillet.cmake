@@ -20,10 +20,16 @@ endif()
 
 # Resources: the icon is drawn by a script at build time; windres runs by hand so
 # that it sees neither the compilers' options nor the warning flags.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(quillet_res_dir ${CMAKE_CURRENT_BINARY_DIR}/res)
 set(quillet_icon ${quillet_res_dir}/Quillet.ico)
 set(quillet_res_object ${quillet_res_dir}/Quillet.res.o)
+# The manifest names the processor whose common controls the program binds.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QUILLET_ARCHITECTURE x86)
+else()
+  set(QUILLET_ARCHITECTURE amd64)
+endif()
+configure_file(res/Quillet.manifest.in ${quillet_res_dir}/Quillet.manifest @ONLY)
 add_custom_command(OUTPUT ${quillet_icon}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${quillet_res_dir}
   COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/make-icon ${quillet_icon}
@@ -33,7 +39,7 @@ add_custom_command(OUTPUT ${quillet_res_object}
   COMMAND ${CMAKE_RC_COMPILER} --codepage=65001
           -I ${CMAKE_CURRENT_SOURCE_DIR}/res -I ${quillet_res_dir}
           -O coff -i ${CMAKE_CURRENT_SOURCE_DIR}/res/Quillet.rc -o ${quillet_res_object}
-  DEPENDS res/Quillet.rc res/resource.h res/Quillet.manifest ${quillet_icon}
+  DEPENDS res/Quillet.rc res/resource.h ${quillet_res_dir}/Quillet.manifest ${quillet_icon}
   COMMENT "Compiling the Quillet resources")
 
 add_executable(Quillet WIN32
@@ -45,13 +51,17 @@ add_executable(Quillet WIN32
 target_include_directories(Quillet PRIVATE res)
 target_link_libraries(Quillet PRIVATE quillet_workflow comctl32 comdlg32 project_warnings)
 add_dependencies(Quillet Palvo2 Palvo3 Palvo6)
-project_add_import_check(Quillet i2cbrdg.dll)
+project_add_module_check(Quillet IMPORTS i2cbrdg.dll)
 
 add_executable(quillet_resource_tests tests/quillet_resources_test_win32.cpp)
 target_include_directories(quillet_resource_tests PRIVATE res)
 target_link_libraries(quillet_resource_tests PRIVATE version)
 add_dependencies(quillet_resource_tests Quillet)
 project_add_test(quillet_resource_tests)
+# The same resources read from the file alone, which needs no Wine.
+add_test(NAME quillet_resources_static
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/quillet_resources_static.py
+          $<TARGET_FILE:Quillet> ${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h)
 
 # Remote control of a running Quillet through window messages: the run script's
 # quillet-probe and the end-to-end tests.
@@ -70,9 +80,10 @@ target_link_libraries(quillet_e2e_tests PRIVATE quillet_remote probe_test_suppor
   GTest::gtest GTest::gtest_main project_warnings)
 add_dependencies(quillet_e2e_tests Quillet Palvo2 Palvo3 Palvo6 i2cbrdg)
 add_test(NAME quillet_e2e_tests
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/e2e/with-display ${WINE_EXECUTABLE}
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/e2e/with-display ${CMAKE_CROSSCOMPILING_EMULATOR}
           $<TARGET_FILE:quillet_e2e_tests>)
 set_tests_properties(quillet_e2e_tests PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+project_skippable_tests(quillet_e2e_tests)
 
 # The Windows distribution: install rules and a ZIP archive (cpack -G ZIP).
 install(TARGETS Quillet Palvo2 Palvo3 Palvo6 RUNTIME DESTINATION .)
@@ -80,7 +91,7 @@ install(TARGETS i2cbrdg RUNTIME DESTINATION simulation)
 install(FILES ${PROJECT_SOURCE_DIR}/probe/include/palvo.h DESTINATION include)
 install(FILES ${PROJECT_BINARY_DIR}/probe/Palvo2.def ${PROJECT_BINARY_DIR}/probe/Palvo3.def
               ${PROJECT_BINARY_DIR}/probe/Palvo6.def DESTINATION lib)
-install(FILES ${PROJECT_SOURCE_DIR}/i2cbrdg/src/i2cbrdg.def DESTINATION simulation)
+install(FILES ${PROJECT_BINARY_DIR}/i2cbrdg/i2cbrdg.def DESTINATION simulation)
 install(FILES res/README.txt DESTINATION .)
 
 set(CPACK_PACKAGE_NAME Quillet)

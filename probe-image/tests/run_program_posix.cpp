@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "run_program.h"
 
 std::filesystem::path ProgramBesideMe(const std::string& baseName) {
@@ -11,7 +13,12 @@ std::filesystem::path ProgramBesideMe(const std::string& baseName) {
 
 int RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& output) {
-    std::vector<std::string> words = {program.string()};
+    // A program built for another machine starts through the emulator that runs
+    // the tests themselves (see cmake/run-i386).
+    std::vector<std::string> words;
+    if (const char* emulator = std::getenv("TEST_PROGRAM_EMULATOR"); emulator && *emulator)
+        words.push_back(emulator);
+    words.push_back(program.string());
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words)
@@ -27,7 +34,7 @@ int RunProgram(const std::filesystem::path& program, const std::vector<std::stri
             dup2(file, STDOUT_FILENO);
             dup2(file, STDERR_FILENO);
         }
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
