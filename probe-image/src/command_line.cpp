@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "force_steps.h"
 #include "palvo.h"
 #include "tool_error.h"
 
@@ -70,6 +71,13 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
                                                "everything it decodes from it");
     showCommand->add_option("FILE", show.file, "image file")->required();
     showCommand->add_flag("--json", show.json, "JSON for scripts");
+    showCommand->add_flag("--strict", show.strict, "fail (status 3) when a finding is an error");
+    show.forceStepTolerance = kDefaultForceStepTolerance;
+    showCommand
+        ->add_option("--force-step-tolerance", show.forceStepTolerance,
+                     "largest change of the force at a threshold x1 or x2 that is no finding")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
 
     EditOptions edit;
     std::string editMode;

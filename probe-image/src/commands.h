@@ -15,6 +15,8 @@ struct Console {
 struct ShowOptions {
     std::string file;
     bool json = false;
+    bool strict = false;  // a finding that is an error fails the command
+    double forceStepTolerance = 0;
 };
 
 struct EditOptions {
