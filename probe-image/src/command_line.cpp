@@ -19,6 +19,12 @@ const std::map<std::string, std::int32_t> kModes = {
     {"calibration", ProbeModeCalibration},
 };
 
+const std::map<std::string, PlotContent> kPlotContents = {
+    {"position", PlotContent::Position},
+    {"force", PlotContent::Force},
+    {"both", PlotContent::Both},
+};
+
 const char kFieldHelp[] =
     "Field=value; fields as the record names them: Serial, OText, CalibrationDate, "
     "FabricationDate, NNumber, UsageCount, Gain, FrValue, ForceK, ForceX0, FValue, RValue, "
@@ -59,8 +65,8 @@ std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const Conver
 
 int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
     CLI::App app{
-        "Inspect, edit, create, read and write probe EEPROM images through the probe "
-        "libraries themselves (Palvo<type>.dll beside this program).",
+        "Inspect, check, plot, edit, create, read and write probe EEPROM images through the "
+        "probe libraries themselves (Palvo<type>.dll beside this program).",
         "probe-image"};
     app.require_subcommand(1);
     app.footer(kExitCodeHelp);
@@ -77,6 +83,17 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
         ->add_option("--force-step-tolerance", show.forceStepTolerance,
                      "largest change of the force at a threshold x1 or x2 that is no finding")
         ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+
+    PlotOptions plot;
+    std::string plotWhat = "both";
+    CLI::App* plotCommand = app.add_subcommand(
+        "plot", "Draw the position and force curves the library reports, as an SVG file");
+    plotCommand->add_option("FILE", plot.file, "image file")->required();
+    plotCommand->add_option("-o,--output", plot.output, "SVG file to write, - for standard output")
+        ->required();
+    plotCommand->add_option("--what", plotWhat, "curves to draw")
+        ->check(CLI::IsMember({"position", "force", "both"}))
         ->capture_default_str();
 
     EditOptions edit;
@@ -144,6 +161,10 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     try {
         if (showCommand->parsed())
             return RunShow(show, console);
+        if (plotCommand->parsed()) {
+            plot.what = kPlotContents.at(plotWhat);
+            return RunPlot(plot, console);
+        }
         if (editCommand->parsed()) {
             edit.mode = kModes.at(editMode);
             return RunEdit(edit, console);
