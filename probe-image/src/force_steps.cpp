@@ -15,7 +15,8 @@ std::vector<Finding> ForceStepFindings(const BoundLibrary& library, const ProbeP
     const std::pair<const char*, float> thresholds[] = {{"ForceX1", record.ForceX1},
                                                         {"ForceX2", record.ForceX2}};
     for (const auto& [name, raw] : thresholds) {
-        if (!std::isfinite(raw))
+        // x2 at x1, as in a linear law, is the same place.
+        if (!std::isfinite(raw) || (name == thresholds[1].first && raw == record.ForceX1))
             continue;
         const float before = ForceAt(library, JustBelow(raw));
         const float after = ForceAt(library, raw);
