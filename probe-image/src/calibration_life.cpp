@@ -47,6 +47,8 @@ Finding CalibrationFinding(const char* check, Severity severity, const char* in)
 Today LocalToday() {
     const std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);
+    if (local == nullptr)
+        return {kTmFirstYear, 1};  // a clock beyond what the calendar holds
     return {local->tm_year + kTmFirstYear, local->tm_mon + 1};
 }
 
