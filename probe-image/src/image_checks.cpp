@@ -4,6 +4,7 @@
 #include "force_steps.h"
 #include "library_curves.h"
 #include "movable_blocks.h"
+#include "tool_error.h"
 #include "value_findings.h"
 
 namespace {
@@ -15,6 +16,20 @@ void Add(std::vector<Finding>& findings, std::optional<Finding> finding) {
 
 void Add(std::vector<Finding>& findings, std::vector<Finding> more) {
     findings.insert(findings.end(), more.begin(), more.end());
+}
+
+// A conversion the library answers with a failure status ends that check alone,
+// as a finding, so that show still reports everything else.
+template <typename Check>
+void Guarded(std::vector<Finding>& findings, Check check) {
+    try {
+        check();
+    } catch (const ToolError& error) {
+        Finding finding;
+        finding.check = "library-status";
+        finding.message = error.what();
+        findings.push_back(finding);
+    }
 }
 
 }  // namespace
