@@ -1,6 +1,5 @@
 #include "column_thinning.h"
 
-#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -39,7 +38,9 @@ std::size_t ColumnOf(double raw, double low, double high, std::size_t columns) {
     const double column = std::floor(share * static_cast<double>(columns));
     if (!(column > 0))
         return 0;
-    return std::min(static_cast<std::size_t>(column), columns - 1);
+    if (column >= static_cast<double>(columns))
+        return columns - 1;
+    return static_cast<std::size_t>(column);
 }
 
 std::vector<ColumnLine> ThinToColumns(std::span<const float> raw, std::span<const float> values,

@@ -176,7 +176,9 @@ std::string Panel(const PlotPanel& panel, double top) {
         Pixel("x", kPlotLeft) + Pixel("y", kPanelTitleBaseline) + Attribute("font-weight", "bold"),
         panel.title);
     const double xLow = panel.curve.raw.empty() ? 0 : panel.curve.raw.front();
-    const double xHigh = panel.curve.raw.size() < 2 ? xLow + 1 : panel.curve.raw.back();
+    double xHigh = panel.curve.raw.empty() ? 0 : panel.curve.raw.back();
+    if (!(xHigh > xLow))
+        xHigh = xLow + std::max(1.0, std::abs(xLow));  // a single reading in the middle
     bool any = false;
     const auto [min, max] = FiniteRange(panel.curve.values, any);
     const Mapping map{ExactScale(xLow, xHigh, kXTicks), PaddedScale(min, max, kYTicks)};
