@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "force_steps.h"
 #include "palvo.h"
 #include "tool_error.h"
 
@@ -16,6 +17,12 @@ const std::map<std::string, std::int32_t> kModes = {
     {"manufacture", ProbeModeManufacture},
     {"usage", ProbeModeUsage},
     {"calibration", ProbeModeCalibration},
+};
+
+const std::map<std::string, PlotContent> kPlotContents = {
+    {"position", PlotContent::Position},
+    {"force", PlotContent::Force},
+    {"both", PlotContent::Both},
 };
 
 const char kFieldHelp[] =
@@ -58,8 +65,8 @@ std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const Conver
 
 int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
     CLI::App app{
-        "Inspect, edit, create, read and write probe EEPROM images through the probe "
-        "libraries themselves (Palvo<type>.dll beside this program).",
+        "Inspect, check, plot, edit, create, read and write probe EEPROM images through the "
+        "probe libraries themselves (Palvo<type>.dll beside this program).",
         "probe-image"};
     app.require_subcommand(1);
     app.footer(kExitCodeHelp);
@@ -70,6 +77,24 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
                                                "everything it decodes from it");
     showCommand->add_option("FILE", show.file, "image file")->required();
     showCommand->add_flag("--json", show.json, "JSON for scripts");
+    showCommand->add_flag("--strict", show.strict, "fail (status 3) when a finding is an error");
+    show.forceStepTolerance = kDefaultForceStepTolerance;
+    showCommand
+        ->add_option("--force-step-tolerance", show.forceStepTolerance,
+                     "largest change of the force at a threshold x1 or x2 that is no finding")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+
+    PlotOptions plot;
+    std::string plotWhat = "both";
+    CLI::App* plotCommand = app.add_subcommand(
+        "plot", "Draw the position and force curves the library reports, as an SVG file");
+    plotCommand->add_option("FILE", plot.file, "image file")->required();
+    plotCommand->add_option("-o,--output", plot.output, "SVG file to write, - for standard output")
+        ->required();
+    plotCommand->add_option("--what", plotWhat, "curves to draw")
+        ->check(CLI::IsMember({"position", "force", "both"}))
+        ->capture_default_str();
 
     EditOptions edit;
     std::string editMode;
@@ -136,6 +161,10 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     try {
         if (showCommand->parsed())
             return RunShow(show, console);
+        if (plotCommand->parsed()) {
+            plot.what = kPlotContents.at(plotWhat);
+            return RunPlot(plot, console);
+        }
         if (editCommand->parsed()) {
             edit.mode = kModes.at(editMode);
             return RunEdit(edit, console);

@@ -7,10 +7,13 @@
 int RunShow(const ShowOptions& options, Console& console) {
     const ProbeImageBytes image = ReadImageFile(options.file);
     const LibraryBinding binding(TypeCharacter(image));
-    const ShowReport report = BuildShowReport(options.file, binding, image);
+    const ShowReport report =
+        BuildShowReport(options.file, binding, image, options.forceStepTolerance);
     if (options.json)
         console.out << ShowReportJson(report).dump(2) << "\n";
     else
         PrintShowReport(report, console.out);
-    return report.verdict.accepted ? ExitSuccess : ExitRefused;
+    if (!report.verdict.accepted || (options.strict && HasError(report.findings)))
+        return ExitRefused;
+    return ExitSuccess;
 }

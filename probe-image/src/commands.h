@@ -15,6 +15,16 @@ struct Console {
 struct ShowOptions {
     std::string file;
     bool json = false;
+    bool strict = false;  // a finding that is an error fails the command
+    double forceStepTolerance = 0;
+};
+
+enum class PlotContent { Position, Force, Both };
+
+struct PlotOptions {
+    std::string file;
+    std::string output;  // "-" for standard output
+    PlotContent what = PlotContent::Both;
 };
 
 struct EditOptions {
@@ -57,6 +67,7 @@ struct WriteOptions {
 };
 
 int RunShow(const ShowOptions& options, Console& console);
+int RunPlot(const PlotOptions& options, Console& console);
 int RunEdit(const EditOptions& options, Console& console);
 int RunNew(const NewOptions& options, Console& console);
 int RunConvert(const ConvertOptions& options, Console& console);

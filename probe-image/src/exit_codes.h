@@ -13,10 +13,10 @@ enum ExitCode : int {
 
 inline constexpr char kExitCodeHelp[] =
     "Exit status:\n"
-    "  0  success (show: the image is accepted)\n"
+    "  0  success (show: the image is accepted, and with --strict no finding is an error)\n"
     "  1  usage: unknown command, option, field or value\n"
     "  2  file: missing, unreadable, shorter than 256 bytes, or cannot be written\n"
     "  3  refused: the probe library refuses the image or the edited record\n"
-    "     (also: no library for the image's type)\n"
+    "     (also: no library for the image's type; show --strict: a finding is an error)\n"
     "  4  bridge: no bridge, no probe, bus error or a failed page write\n"
     "  5  verify: the EEPROM read back differs from the file written\n";

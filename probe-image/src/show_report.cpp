@@ -1,23 +1,18 @@
 #include "show_report.h"
 
-#include <algorithm>
-#include <cstring>
-#include <ctime>
 #include <iomanip>
 
-#include "field_text.h"
+#include "finding_output.h"
+#include "image_checks.h"
 #include "joined_text.h"
 #include "number_text.h"
+#include "probe_types.h"
 #include "record_fields.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kTypeWithRatioLaw = 2;
-constexpr int kMonthsPerYear = 12;
-constexpr int kYearDigits = 2;
-constexpr int kCenturyYears = 100;
 constexpr int kNameColumn = 22;
 
 bool LinearLaw(const ProbeParameters& record) {
@@ -148,36 +143,14 @@ Json FieldJson(const ShowReport& report, const RecordField& field) {
     }
 }
 
-std::optional<CalibrationStatus> ReadCalibration(const BoundLibrary& library,
-                                                 const ProbeParameters& record) {
-    std::int32_t calibrated = 0;
-    if (library.core.ProbeIsCalibrated(&calibrated) != ProbeStatusOk)
-        return std::nullopt;
-    const std::time_t now = std::time(nullptr);
-    const std::tm* today = std::localtime(&now);
-    return CalibrationStatus{
-        calibrated != 0, CalibrationAgeMonths(record.CalibrationDate,
-                                              today->tm_year % kCenturyYears, today->tm_mon + 1)};
-}
-
 void Line(std::ostream& out, const std::string& name, const std::string& value) {
     out << "  " << std::left << std::setw(kNameColumn) << name << value << "\n";
 }
 
 }  // namespace
 
-int CalibrationAgeMonths(const char* calibrationDate, int currentYear, int currentMonth) {
-    const auto* text = reinterpret_cast<const std::uint8_t*>(calibrationDate);
-    const std::size_t length = strnlen(calibrationDate, PROBE_TEXT_SIZE);
-    const std::size_t yearLength = std::min<std::size_t>(length, kYearDigits);
-    const int year = probe::ReadInteger(text, yearLength);
-    const int month = probe::ReadInteger(text + yearLength,
-                                         std::min<std::size_t>(length - yearLength, kYearDigits));
-    return (currentYear - year) * kMonthsPerYear + (currentMonth - month);
-}
-
 ShowReport BuildShowReport(const std::string& file, const LibraryBinding& binding,
-                           const ProbeImageBytes& image) {
+                           const ProbeImageBytes& image, double forceStepTolerance) {
     ShowReport report;
     report.file = file;
     report.verdict = JudgeImage(binding, image);
@@ -195,7 +168,11 @@ ShowReport BuildShowReport(const std::string& file, const LibraryBinding& bindin
         report.forceCoefficients = ReadBlockFloats(record.ForceCoefficients, record.ForceOrder + 1u)
                                        .value_or(std::vector<float>{});
     report.positionTable = PositionTableRange(record.PositionTable);
-    report.calibration = ReadCalibration(library, record);
+    report.calibration = LibraryCalibrationLife(library, record);
+    report.findings = CheckImage(
+        library,
+        {record, report.positionCoefficients, report.forceCoefficients, report.calibration},
+        forceStepTolerance);
     return report;
 }
 
@@ -212,15 +189,21 @@ void PrintShowReport(const ShowReport& report, std::ostream& out) {
         Line(out, field.name, FieldText(report, field));
     out << "force law\n  " << ForceLawText(report) << "\n";
     out << "calibration\n";
-    if (!report.calibration) {
+    if (report.calibration) {
+        const CalibrationLife& life = *report.calibration;
+        const ProbeParameters& r = report.verdict.record;
+        out << "  " << (life.calibrated ? "calibrated" : "not calibrated") << ": "
+            << life.monthsSince << (life.monthsSince == 1 ? " month" : " months") << " since "
+            << PrintableText(r.CalibrationDate) << " (limit " << r.CalibrationMonths << "), usage "
+            << r.UsageCount << " (limit " << r.UsageLimit << ")\n"
+            << "  runs out in " << life.runsOut << " by date (last month " << life.lastMonth
+            << "), " << life.usageLeft << (life.usageLeft == 1 ? " use" : " uses")
+            << " left by usage\n";
+    } else {
         out << "  (the library gives no verdict)\n";
-        return;
     }
-    const ProbeParameters& r = report.verdict.record;
-    out << "  " << (report.calibration->calibrated ? "calibrated" : "not calibrated") << ": "
-        << report.calibration->months << (report.calibration->months == 1 ? " month" : " months")
-        << " since " << PrintableText(r.CalibrationDate) << " (limit " << r.CalibrationMonths
-        << "), usage " << r.UsageCount << " (limit " << r.UsageLimit << ")\n";
+    out << "findings\n";
+    PrintFindings(report.findings, out);
 }
 
 Json ShowReportJson(const ShowReport& report) {
@@ -240,9 +223,14 @@ Json ShowReportJson(const ShowReport& report) {
     json["forceLaw"] = ForceLawJson(report);
     if (report.calibration)
         json["calibration"] = Json{{"calibrated", report.calibration->calibrated},
-                                   {"months", report.calibration->months},
+                                   {"months", report.calibration->monthsSince},
                                    {"CalibrationMonths", report.verdict.record.CalibrationMonths},
                                    {"UsageCount", report.verdict.record.UsageCount},
-                                   {"UsageLimit", report.verdict.record.UsageLimit}};
+                                   {"UsageLimit", report.verdict.record.UsageLimit},
+                                   {"lastMonth", report.calibration->lastMonth},
+                                   {"runsOut", report.calibration->runsOut},
+                                   {"monthsLeft", report.calibration->monthsLeft},
+                                   {"usageLeft", report.calibration->usageLeft}};
+    json["findings"] = FindingsJson(report.findings);
     return json;
 }

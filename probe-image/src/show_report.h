@@ -1,5 +1,6 @@
 // What "show" reports about an image: the library's verdict, the record it
-// decoded, its force law, its calibration status today and its position table.
+// decoded, its force law, its calibration status today, its position table and
+// the findings of the calibration checks.
 #pragma once
 
 #include <optional>
@@ -10,13 +11,10 @@
 #include <nlohmann/json.hpp>
 
 #include "bound_library.h"
+#include "calibration_life.h"
+#include "finding.h"
 #include "movable_blocks.h"
 #include "verdict.h"
-
-struct CalibrationStatus {
-    bool calibrated = false;
-    int months = 0;  // age of the calibration in months, today
-};
 
 struct ShowReport {
     std::string file;
@@ -25,16 +23,14 @@ struct ShowReport {
     std::vector<float> positionCoefficients;
     std::vector<float> forceCoefficients;
     std::optional<TableRange> positionTable;
-    std::optional<CalibrationStatus> calibration;
+    std::optional<CalibrationLife> calibration;
+    std::vector<Finding> findings;
 };
 
 // Judges the image and, when it is accepted, reads everything else through the
-// library while its blocks are valid.
+// library while its blocks are valid and runs the calibration checks.
 ShowReport BuildShowReport(const std::string& file, const LibraryBinding& binding,
-                           const ProbeImageBytes& image);
+                           const ProbeImageBytes& image, double forceStepTolerance);
 
 void PrintShowReport(const ShowReport& report, std::ostream& out);
 nlohmann::ordered_json ShowReportJson(const ShowReport& report);
-
-// (YYnow - YYcal) * 12 + (MMnow - MMcal), the dates read as the library reads them.
-int CalibrationAgeMonths(const char* calibrationDate, int currentYear, int currentMonth);

@@ -5,10 +5,9 @@
 #include "field_text.h"
 #include "image_crc.h"
 #include "image_layout.h"
+#include "probe_types.h"
 
 namespace {
-
-constexpr int kTypeWithoutForceLaw = 2;
 
 std::string Hex(std::uint32_t value) {
     char text[16];
@@ -35,7 +34,7 @@ std::string ExplainOrders(int libraryType, const ProbeImageBytes& image) {
     if (p > probe::kMaxOrder)
         return "position order " + std::to_string(p) + " is above " +
                std::to_string(probe::kMaxOrder);
-    if (libraryType == kTypeWithoutForceLaw)
+    if (libraryType == kTypeWithRatioLaw)
         return "a polynomial order is out of range";
     const unsigned q =
         OrderAt(image, probe::ForceLawOffset(p) + probe::field::kForceOrder.ValueOffset());
@@ -48,7 +47,7 @@ std::string ExplainOrders(int libraryType, const ProbeImageBytes& image) {
 
 std::string ExplainChecksum(int libraryType, const ProbeImageBytes& image) {
     std::size_t covered = probe::kChecksumOffset;
-    if (libraryType == kTypeWithoutForceLaw)
+    if (libraryType == kTypeWithRatioLaw)
         covered = probe::ForceLawOffset(OrderAt(image, probe::field::kPositionOrder.ValueOffset()));
     const std::uint32_t stored = probe::LoadLittleEndian32(image.data() + covered);
     const std::uint32_t computed = probe::ProbeImageCrc(image.data(), covered);

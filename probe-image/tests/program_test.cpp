@@ -61,4 +61,16 @@ TEST_F(ProgramTest, MakesShowsAndWritesAnImageWithTheDocumentedStatus) {
     EXPECT_EQ(Run({"show", "--colour"}), 1);
 }
 
+TEST_F(ProgramTest, PlotsToStandardOutputAsBytes) {
+    ASSERT_EQ(Run({"new", "--type", "6", "-o", Path("a.bin"), "--set", "PositionCoefficients=0,1"}),
+              0)
+        << Output();
+    ASSERT_EQ(Run({"plot", Path("a.bin"), "-o", "-"}), 0) << Output();
+    const std::string svg = Output();
+    ASSERT_GT(svg.size(), 7u);
+    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u) << svg;
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+    EXPECT_EQ(svg.find('\r'), std::string::npos);  // no line-end translation on Windows
+}
+
 }  // namespace

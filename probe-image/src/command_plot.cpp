@@ -1,0 +1,39 @@
+#include "bound_library.h"
+#include "calibration_life.h"
+#include "commands.h"
+#include "image_file.h"
+#include "plot_contents.h"
+#include "tool_error.h"
+#include "verdict.h"
+#include "whole_file.h"
+
+namespace {
+
+constexpr char kStandardOutput[] = "-";
+
+}  // namespace
+
+int RunPlot(const PlotOptions& options, Console& console) {
+    const ProbeImageBytes image = ReadImageFile(options.file);
+    const LibraryBinding binding(TypeCharacter(image));
+    const Verdict verdict = JudgeImage(binding, image);
+    if (!verdict.accepted)
+        throw ToolError(ExitRefused, "image refused: " + verdict.reason);
+    const BoundLibrary& library = binding.library();
+
+    const PlotChoice choice{options.what != PlotContent::Force,
+                            options.what != PlotContent::Position};
+    const std::string svg = SvgPlot(PlotContents(
+        library, verdict.record, LibraryCalibrationLife(library, verdict.record), choice));
+
+    if (options.output == kStandardOutput) {
+        console.out.write(svg.data(), static_cast<std::streamsize>(svg.size()));
+        console.out.flush();
+        if (!console.out)
+            throw ToolError(ExitFile, "cannot write the plot to standard output");
+        return ExitSuccess;
+    }
+    WriteWholeFile(options.output, svg);
+    console.out << "wrote " << options.output << "\n";
+    return ExitSuccess;
+}

@@ -1,0 +1,37 @@
+// The plot as a standalone SVG 1.1 document: a title and panels stacked one
+// above the other, each a curve over raw readings with its axes, marked raw
+// readings and shaded raw ranges.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "finding.h"
+#include "library_curves.h"
+
+struct PlotMarker {
+    float raw = 0;
+    std::string label;
+};
+
+struct PlotPanel {
+    std::string id;  // the panel group's id: "position", "force", "pressure"
+    std::string title;
+    std::string xLabel;
+    std::string yLabel;
+    std::string colour;
+    Curve curve;  // raw ascending
+    std::vector<PlotMarker> markers;
+    std::vector<RawRange> shaded;
+};
+
+struct PlotDocument {
+    std::string title;
+    std::string subtitle;
+    std::vector<PlotPanel> panels;
+};
+
+std::string SvgPlot(const PlotDocument& document);
+
+// Pixel columns of a panel's curve: one per pixel of its plot area.
+inline constexpr std::size_t kPlotColumns = 680;
