@@ -18,8 +18,10 @@ std::string PixelText(double value) {
     std::string text = tenths < 0 ? "-" : "";
     const long long magnitude = std::llabs(tenths);
     text += std::to_string(magnitude / kTenthsPerUnit);
-    if (magnitude % kTenthsPerUnit != 0)
-        text += "." + std::to_string(magnitude % kTenthsPerUnit);
+    if (magnitude % kTenthsPerUnit != 0) {
+        text += '.';
+        text += std::to_string(magnitude % kTenthsPerUnit);
+    }
     return text == "-0" ? "0" : text;
 }
 
@@ -34,10 +36,14 @@ std::string TickLabel(long long digits, int exponent) {
     }
     const int whole = static_cast<int>(text.size()) + exponent;  // digits before the point
     if (whole > kLongestPlainWhole || whole < -kLongestPlainZeros) {
-        std::string mantissa = text.substr(0, 1);
-        if (text.size() > 1)
-            mantissa += "." + text.substr(1);
-        return sign + mantissa + "e" + std::to_string(whole - 1);
+        std::string label = sign + text.substr(0, 1);
+        if (text.size() > 1) {
+            label += '.';
+            label += text.substr(1);
+        }
+        label += 'e';
+        label += std::to_string(whole - 1);
+        return label;
     }
     if (exponent >= 0)
         return sign + text + std::string(static_cast<std::size_t>(exponent), '0');

@@ -133,19 +133,19 @@ TEST_F(PlotTest, PositionCurveKeepsTheTablesExtremesOfEveryColumn) {
                 drawn.push_back(py);
         // Readings well inside the column, and those that may round into it.
         std::vector<double> inside;
-        std::vector<double> near;
+        std::vector<double> nearby;
         for (std::size_t i = 0; i < table.raw.size(); ++i) {
             const double offset = x(table.raw[i]) - left - column;
             if (offset >= 0.1 && offset <= 0.9)
                 inside.push_back(y(table.values[i]));
             if (offset >= -0.1 && offset <= 1.1)
-                near.push_back(y(table.values[i]));
+                nearby.push_back(y(table.values[i]));
         }
         ASSERT_FALSE(drawn.empty()) << column;
         ASSERT_FALSE(inside.empty()) << column;
         const auto [drawnTop, drawnBottom] = std::minmax_element(drawn.begin(), drawn.end());
         const auto [insideTop, insideBottom] = std::minmax_element(inside.begin(), inside.end());
-        const auto [nearTop, nearBottom] = std::minmax_element(near.begin(), near.end());
+        const auto [nearTop, nearBottom] = std::minmax_element(nearby.begin(), nearby.end());
         EXPECT_LE(*drawnTop, *insideTop + kPixelTolerance) << column;
         EXPECT_GE(*drawnBottom, *insideBottom - kPixelTolerance) << column;
         EXPECT_GE(*drawnTop, *nearTop - kPixelTolerance) << column;
