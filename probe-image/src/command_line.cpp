@@ -96,6 +96,12 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
         ->check(CLI::IsMember({"position", "force", "both"}))
         ->capture_default_str();
 
+    plotCommand->add_option("--points", plot.points,
+                            "CSV of raw,position measurements drawn over ProbeGetPosition of "
+                            "their readings");
+    plotCommand->add_option("--force-points", plot.forcePoints,
+                            "CSV of raw,force measurements drawn over the force curve");
+
     EditOptions edit;
     std::string editMode;
     CLI::App* editCommand =

@@ -25,6 +25,8 @@ struct PlotOptions {
     std::string file;
     std::string output;  // "-" for standard output
     PlotContent what = PlotContent::Both;
+    std::string points;       // measurements raw,position drawn over the position curve
+    std::string forcePoints;  // measurements raw,force drawn over the force curve
 };
 
 struct EditOptions {
