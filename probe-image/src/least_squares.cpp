@@ -30,7 +30,7 @@ ScaledAxis AxisOf(std::span<const double> x) {
 
 // T_k(t) for k = 0..order, one row per x.
 MatrixXd ChebyshevDesign(std::span<const double> x, const ScaledAxis& axis, unsigned order) {
-    MatrixXd design(static_cast<Index>(x.size()), order + 1);
+    MatrixXd design(static_cast<Index>(x.size()), static_cast<Index>(order) + 1);
     for (Index i = 0; i < design.rows(); ++i) {
         const double t = (x[static_cast<std::size_t>(i)] - axis.centre) / axis.halfWidth;
         design(i, 0) = 1;
@@ -85,7 +85,7 @@ double ConditionNumber(const VectorXd& singularValues) {
 
 double MonomialCondition(std::span<const double> x, unsigned order) {
     const std::vector<double> powers = MonomialPowers(x, order);
-    const Index columns = order + 1;
+    const Index columns = static_cast<Index>(order) + 1;
     MatrixXd design =
         Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
             powers.data(), static_cast<Index>(x.size()), columns);
@@ -110,7 +110,7 @@ class ChebyshevSolve {
 
     // The order-k least-squares polynomial in the Chebyshev basis.
     VectorXd Solution(const VectorXd& rotated, unsigned k) const {
-        const Index n = k + 1;
+        const Index n = static_cast<Index>(k) + 1;
         return qr_.matrixQR().topLeftCorner(n, n).triangularView<Eigen::Upper>().solve(
             rotated.head(n));
     }
@@ -123,12 +123,13 @@ class ChebyshevSolve {
     // Its values at every x: Q times the rotated values kept.
     VectorXd Fitted(const VectorXd& rotated, unsigned k) const {
         VectorXd kept = VectorXd::Zero(rotated.size());
-        kept.head(k + 1) = rotated.head(k + 1);
+        const Index n = static_cast<Index>(k) + 1;
+        kept.head(n) = rotated.head(n);
         return qr_.householderQ() * kept;
     }
 
     double Condition(unsigned order) const {
-        const Index n = order + 1;
+        const Index n = static_cast<Index>(order) + 1;
         const MatrixXd r = qr_.matrixQR().topLeftCorner(n, n).triangularView<Eigen::Upper>();
         return ConditionNumber(Eigen::JacobiSVD<MatrixXd>(r).singularValues());
     }
@@ -167,7 +168,7 @@ PolynomialLeastSquares FitPolynomial(std::span<const double> x, std::span<const 
     fit.fitted.assign(fitted.data(), fitted.data() + fitted.size());
     // Order k leaves the rotated entries from k + 1 on unexplained.
     fit.residualSquares.assign(order + 1, 0);
-    double tail = rotated.tail(rotated.size() - order - 1).squaredNorm();
+    double tail = rotated.tail(rotated.size() - static_cast<Index>(order) - 1).squaredNorm();
     for (unsigned k = order + 1; k-- > 0;) {
         fit.residualSquares[k] = tail;
         tail += rotated(k) * rotated(k);
