@@ -124,7 +124,36 @@ TEST_F(FitTest, ExactDataComeBackFromTheLibraryWithinOneUlpMostlyBitForBit) {
         EXPECT_GE(identical, c.identical) << c.coefficients;
         const json& residuals = fit["position"]["residuals"];
         EXPECT_LE(residuals["written"]["rms"], residuals["rounded"]["rms"]);
+
+        // Chosen, the order is the polynomial's: gains below the float rounding of the
+        // results do not count.
+        const json chosen = FitJson({"--type", "6", "--position", Path("p.csv"), "-o",
+                                     Path("auto.bin"), "--set", "Gain=" + c.gain});
+        EXPECT_EQ(chosen["position"]["order"], fit["position"]["order"]);
     }
+}
+
+TEST_F(FitTest, TheReportNamesOrderConditionAndEveryMeasurement) {
+    const std::vector<float> raws = Readings(-1, 1, 3);
+    const ToolRun run =
+        Fit({"--type", "3", "--position", Csv("p.csv", raws, std::vector<double>{0, 0.5, 2}),
+             "--order", "2", "-o", Path("a.bin"), "--set", "Serial=5"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::vector<std::string> texts = {
+        "position from " + Path("p.csv") + ": 3 measurements, gain 52",
+        "order 2, as given (3 different readings)",
+        "condition number ",
+        "written         ",
+        "raw             measured        library         residual\n  -1 ",
+        "warning  order-above-data: order 2 has as many coefficients as there are different "
+        "readings (3)",
+        "wrote " + Path("a.bin")};
+    for (const std::string& text : texts)
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    const json shown = ShowJson(Path("a.bin"));
+    EXPECT_EQ(shown["record"]["Gain"], 52);  // unity gain unless set
+    EXPECT_EQ(shown["record"]["Serial"], 5);
+    EXPECT_EQ(shown["record"]["PositionOrder"], 2);
 }
 
 TEST_F(FitTest, NoisyDataLeaveTheNoiseAndRefinementRescuesHighOrders) {
@@ -237,6 +266,19 @@ TEST_F(FitTest, ForceLawsLinearAndBetweenThresholds) {
     EXPECT_EQ(linear["force"]["ForceK"], 2.35);
     EXPECT_EQ(linear["force"]["ForceX0"], 0.75);
     EXPECT_EQ(Results("l.bin", raws, true), Results("linear.bin", raws, true));
+
+    // With noise, the neighbouring two-decimal values the library does best with.
+    std::mt19937 random(3);
+    std::normal_distribution<double> error(0, 0.01);
+    std::vector<double> noisy;
+    for (float force : Results("linear.bin", raws, true))
+        noisy.push_back(force + error(random));
+    const json rounded = FitJson({"--type", "3", "--position", positions, "--force",
+                                  Csv("n.csv", raws, noisy), "-o", Path("n.bin")});
+    EXPECT_NEAR(rounded["force"]["ForceK"].get<double>(), 2.35, 0.011);
+    EXPECT_NEAR(rounded["force"]["ForceX0"].get<double>(), 0.75, 0.011);
+    EXPECT_LE(rounded["force"]["residuals"]["written"]["rms"],
+              rounded["force"]["residuals"]["rounded"]["rms"]);
 
     Image("piecewise.bin", "6",
           {"ForceX2=1", "ForceX1=8", "ForceF2=-1", "ForceF1=40",
