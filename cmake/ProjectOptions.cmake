@@ -104,13 +104,22 @@ function(project_add_module_check target)
 endfunction()
 
 # Header-only libraries from the distribution (Boost), reached through links so that
-# a cross build sees them without the rest of the host's headers.
+# a cross build sees them without the rest of the host's headers. A name links
+# /usr/include/<name>; "name=path" links /usr/include/<path> under that name (Eigen
+# lives in /usr/include/eigen3/Eigen and is included as <Eigen/...>).
 function(project_host_headers target)
   set(dir ${CMAKE_BINARY_DIR}/host-headers)
-  foreach(name IN LISTS ARGN)
+  foreach(entry IN LISTS ARGN)
+    if(entry MATCHES "^([^=]+)=(.+)$")
+      set(name ${CMAKE_MATCH_1})
+      set(source /usr/include/${CMAKE_MATCH_2})
+    else()
+      set(name ${entry})
+      set(source /usr/include/${entry})
+    endif()
     if(NOT EXISTS ${dir}/${name})
       file(MAKE_DIRECTORY ${dir})
-      file(CREATE_LINK /usr/include/${name} ${dir}/${name} SYMBOLIC)
+      file(CREATE_LINK ${source} ${dir}/${name} SYMBOLIC)
     endif()
   endforeach()
   add_library(${target} INTERFACE)

@@ -65,8 +65,8 @@ std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const Conver
 
 int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
     CLI::App app{
-        "Inspect, check, plot, edit, create, read and write probe EEPROM images through the "
-        "probe libraries themselves (Palvo<type>.dll beside this program).",
+        "Inspect, check, plot, edit, create, fit, read and write probe EEPROM images through "
+        "the probe libraries themselves (Palvo<type>.dll beside this program).",
         "probe-image"};
     app.require_subcommand(1);
     app.footer(kExitCodeHelp);
@@ -96,6 +96,12 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
         ->check(CLI::IsMember({"position", "force", "both"}))
         ->capture_default_str();
 
+    plotCommand->add_option("--points", plot.points,
+                            "CSV of raw,position measurements drawn over ProbeGetPosition of "
+                            "their readings");
+    plotCommand->add_option("--force-points", plot.forcePoints,
+                            "CSV of raw,force measurements drawn over the force curve");
+
     EditOptions edit;
     std::string editMode;
     CLI::App* editCommand =
@@ -118,6 +124,37 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     newCommand->add_option("--set", fresh.assignments, kFieldHelp);
     newCommand->add_flag("--strict", fresh.strict,
                          "refuse when a value does not come back from the image as given");
+
+    FitOptions fit;
+    CLI::App* fitCommand = app.add_subcommand(
+        "fit",
+        "Fit the calibration to measurements and encode it with the library's encoder; "
+        "report the residuals the library computes from the image written");
+    fitCommand->add_option("--type", fit.type, "probe type")
+        ->required()
+        ->check(CLI::IsMember({2, 3, 6}));
+    fitCommand
+        ->add_option("--position", fit.position,
+                     "CSV of raw,position measurements (raw: what ProbeGetPosition takes)")
+        ->required();
+    fitCommand->add_option("--order", fit.order,
+                           "position order, or auto: chosen from 1 to the image's limit by "
+                           "the Bayesian information criterion (default)");
+    fitCommand->add_option("--force", fit.force,
+                           "CSV of raw,force measurements (types 3 and 6): the linear law, or "
+                           "with --thresholds the polynomial between them");
+    fitCommand->add_option("--force-order", fit.forceOrder,
+                           "force polynomial order between the thresholds, or auto (default); "
+                           "0: the linear law");
+    fitCommand->add_option("--thresholds", fit.thresholds,
+                           "X2,X1,F2,F1: the polynomial serves X2 <= raw < X1, F2 below, F1 "
+                           "from X1 on");
+    fitCommand->add_option("-o,--output", fit.output, "image file to write")->required();
+    fitCommand->add_option("--set", fit.assignments,
+                           std::string(kFieldHelp) + "; Gain defaults to 52");
+    fitCommand->add_flag("--json", fit.json, "JSON for scripts");
+    fitCommand->add_option("--plot", fit.plot,
+                           "SVG of the image written with the measurements drawn over it");
 
     ConvertOptions convert;
     ConvertInputs inputs;
@@ -171,6 +208,8 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
         }
         if (newCommand->parsed())
             return RunNew(fresh, console);
+        if (fitCommand->parsed())
+            return RunFit(fit, console);
         if (convertCommand->parsed()) {
             convert.conversions = ConversionsInOrder(*convertCommand, inputs);
             return RunConvert(convert, console);

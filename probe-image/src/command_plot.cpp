@@ -2,6 +2,7 @@
 #include "calibration_life.h"
 #include "commands.h"
 #include "image_file.h"
+#include "measurements.h"
 #include "plot_contents.h"
 #include "tool_error.h"
 #include "verdict.h"
@@ -15,6 +16,12 @@ constexpr char kStandardOutput[] = "-";
 
 int RunPlot(const PlotOptions& options, Console& console) {
     const ProbeImageBytes image = ReadImageFile(options.file);
+    std::optional<Measurements> positions;
+    std::optional<Measurements> forces;
+    if (!options.points.empty())
+        positions = ReadMeasurements(options.points);
+    if (!options.forcePoints.empty())
+        forces = ReadMeasurements(options.forcePoints);
     const LibraryBinding binding(TypeCharacter(image));
     const Verdict verdict = JudgeImage(binding, image);
     if (!verdict.accepted)
@@ -23,8 +30,10 @@ int RunPlot(const PlotOptions& options, Console& console) {
 
     const PlotChoice choice{options.what != PlotContent::Force,
                             options.what != PlotContent::Position};
-    const std::string svg = SvgPlot(PlotContents(
-        library, verdict.record, LibraryCalibrationLife(library, verdict.record), choice));
+    const PlotMeasurements measured{positions ? &*positions : nullptr, forces ? &*forces : nullptr};
+    const std::string svg =
+        SvgPlot(PlotContents(library, verdict.record,
+                             LibraryCalibrationLife(library, verdict.record), choice, measured));
 
     if (options.output == kStandardOutput) {
         console.out.write(svg.data(), static_cast<std::streamsize>(svg.size()));

@@ -25,6 +25,8 @@ struct PlotOptions {
     std::string file;
     std::string output;  // "-" for standard output
     PlotContent what = PlotContent::Both;
+    std::string points;       // measurements raw,position drawn over the position curve
+    std::string forcePoints;  // measurements raw,force drawn over the force curve
 };
 
 struct EditOptions {
@@ -40,6 +42,19 @@ struct NewOptions {
     std::string output;
     std::vector<std::string> assignments;
     bool strict = false;
+};
+
+struct FitOptions {
+    int type = 0;
+    std::string position;    // measurements raw,position
+    std::string order;       // a number or "auto"
+    std::string force;       // measurements raw,force; empty: no force fit
+    std::string forceOrder;  // a number or "auto"
+    std::string thresholds;  // "X2,X1,F2,F1"; empty: none
+    std::string output;
+    std::vector<std::string> assignments;
+    bool json = false;
+    std::string plot;  // an SVG of the image written with the measurements; empty: none
 };
 
 enum class ConversionKind { Force, Pressure, Position, Sample };
@@ -70,6 +85,7 @@ int RunShow(const ShowOptions& options, Console& console);
 int RunPlot(const PlotOptions& options, Console& console);
 int RunEdit(const EditOptions& options, Console& console);
 int RunNew(const NewOptions& options, Console& console);
+int RunFit(const FitOptions& options, Console& console);
 int RunConvert(const ConvertOptions& options, Console& console);
 int RunRead(const ReadOptions& options, Console& console);
 int RunStatus(Console& console);

@@ -45,6 +45,10 @@ Curve PositionCurve(const BoundLibrary& library) {
     return Converted("ProbeGetPosition", samples, library.ProbeGetPosition);
 }
 
+Curve PositionReadings(const BoundLibrary& library, const std::vector<float>& raws) {
+    return Converted("ProbeGetPosition", raws, library.ProbeGetPosition);
+}
+
 Curve ForceCurve(const BoundLibrary& library, const std::vector<float>& raws) {
     return Converted("ProbeGetForce", raws, library.ProbeGetForce);
 }

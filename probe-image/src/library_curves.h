@@ -17,6 +17,8 @@ struct Curve {
 // through ProbeGetPosition2 where the library exports it, else ProbeGetPosition.
 Curve PositionCurve(const BoundLibrary& library);
 
+// ProbeGetPosition of the given readings.
+Curve PositionReadings(const BoundLibrary& library, const std::vector<float>& raws);
 Curve ForceCurve(const BoundLibrary& library, const std::vector<float>& raws);
 Curve PressureCurve(const BoundLibrary& library, const std::vector<float>& raws);
 

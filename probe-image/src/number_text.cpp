@@ -12,6 +12,12 @@ std::string FloatText(float value) {
     return text;
 }
 
+std::string DoubleText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
 std::string ShortestText(float value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
@@ -25,6 +31,15 @@ double ShortestDouble(float value) {
 }
 
 std::optional<float> ParseFloat(std::string_view text) {
+    const auto value = ParseDouble(text);
+    if (!value)
+        return std::nullopt;
+    if (std::isfinite(*value) && std::fabs(*value) > std::numeric_limits<float>::max())
+        return std::nullopt;  // would not fit a float
+    return static_cast<float>(*value);
+}
+
+std::optional<double> ParseDouble(std::string_view text) {
     const std::string copy(text);
     if (copy.empty() || copy.front() == ' ')
         return std::nullopt;
@@ -32,9 +47,7 @@ std::optional<float> ParseFloat(std::string_view text) {
     const double value = std::strtod(copy.c_str(), &end);
     if (end != copy.c_str() + copy.size())
         return std::nullopt;
-    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
-        return std::nullopt;  // would not fit a float
-    return static_cast<float>(value);
+    return value;
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min,

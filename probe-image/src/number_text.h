@@ -10,10 +10,14 @@
 
 std::string FloatText(float value);     // printf "%.9g"
 std::string ShortestText(float value);  // the shortest text that reads back as value
+std::string DoubleText(double value);   // printf "%.6g", for figures in messages
 // The double that the shortest text stands for, so that JSON shows 0.12 for 0.12f.
 double ShortestDouble(float value);
 
 // A decimal real rounded to float; nothing unless the whole text is one number.
 std::optional<float> ParseFloat(std::string_view text);
+// A decimal real as a double; nothing unless the whole text is one number. NaN and
+// infinities ("nan", "inf", or beyond the double range) are numbers here.
+std::optional<double> ParseDouble(std::string_view text);
 // A decimal integer within [min, max]; nothing otherwise.
 std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min, std::int64_t max);

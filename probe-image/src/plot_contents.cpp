@@ -19,8 +19,8 @@ constexpr char kPositionColour[] = "#1f5fa8";
 constexpr char kForceColour[] = "#b03a2e";
 constexpr char kPressureColour[] = "#2e7d32";
 
-// Force readings per pixel column, before thinning.
-constexpr std::size_t kForceReadingsPerColumn = 4;
+// Readings per pixel column of a curve over a raw range, before thinning.
+constexpr std::size_t kReadingsPerColumn = 4;
 
 std::string Subtitle(const ProbeParameters& record, const std::optional<CalibrationLife>& life) {
     std::string text = "calibration date " + PrintableText(record.CalibrationDate) + ", ";
@@ -49,11 +49,37 @@ std::vector<PlotMarker> BreakpointMarkers(const ProbeParameters& record) {
     return markers;
 }
 
-PlotPanel PositionPanel(const BoundLibrary& library) {
+std::vector<PlotPoint> Points(const Measurements* measured) {
+    std::vector<PlotPoint> points;
+    if (measured != nullptr)
+        for (std::size_t i = 0; i < measured->raw.size(); ++i)
+            points.push_back({measured->raw[i], measured->value[i]});
+    return points;
+}
+
+// The smallest and largest measured reading, as breakpoints the readings of a
+// curve must cover.
+std::vector<Breakpoint> MeasuredSpan(const Measurements& measured) {
+    const auto [low, high] = std::minmax_element(measured.raw.begin(), measured.raw.end());
+    return {{"", "", *low}, {"", "", *high}};
+}
+
+std::string MeasurementsTitle(const Measurements& measured) {
+    return ", with " + std::to_string(measured.raw.size()) + " measurements";
+}
+
+PlotPanel PositionPanel(const BoundLibrary& library, const Measurements* measured) {
     PlotPanel panel;
     panel.id = "position";
-    panel.curve = PositionCurve(library);
-    panel.title = "Position: " + panel.curve.source + " of every 16-bit reading";
+    if (measured != nullptr) {
+        panel.curve = PositionReadings(
+            library, ForceReadings(MeasuredSpan(*measured), kPlotColumns * kReadingsPerColumn));
+        panel.title = "Position: " + panel.curve.source + MeasurementsTitle(*measured);
+        panel.points = Points(measured);
+    } else {
+        panel.curve = PositionCurve(library);
+        panel.title = "Position: " + panel.curve.source + " of every 16-bit reading";
+    }
     panel.xLabel = "raw position reading";
     panel.yLabel = std::string("position (") + kPositionUnit + ")";
     panel.colour = kPositionColour;
@@ -64,9 +90,13 @@ PlotPanel PositionPanel(const BoundLibrary& library) {
     return panel;
 }
 
-std::vector<PlotPanel> ForcePanels(const BoundLibrary& library, const ProbeParameters& record) {
-    const std::vector<float> readings =
-        ForceReadings(ForceBreakpoints(record), kPlotColumns * kForceReadingsPerColumn);
+std::vector<PlotPanel> ForcePanels(const BoundLibrary& library, const ProbeParameters& record,
+                                   const Measurements* measured) {
+    std::vector<Breakpoint> span = ForceBreakpoints(record);
+    if (measured != nullptr)
+        for (const Breakpoint& end : MeasuredSpan(*measured))
+            span.push_back(end);
+    const std::vector<float> readings = ForceReadings(span, kPlotColumns * kReadingsPerColumn);
     const std::vector<PlotMarker> markers = BreakpointMarkers(record);
 
     PlotPanel force;
@@ -77,6 +107,9 @@ std::vector<PlotPanel> ForcePanels(const BoundLibrary& library, const ProbeParam
     force.yLabel = std::string("force (") + kForceUnit + ")";
     force.colour = kForceColour;
     force.markers = markers;
+    force.points = Points(measured);
+    if (measured != nullptr)
+        force.title += MeasurementsTitle(*measured);
 
     PlotPanel pressure;
     pressure.id = "pressure";
@@ -92,15 +125,16 @@ std::vector<PlotPanel> ForcePanels(const BoundLibrary& library, const ProbeParam
 }  // namespace
 
 PlotDocument PlotContents(const BoundLibrary& library, const ProbeParameters& record,
-                          const std::optional<CalibrationLife>& life, PlotChoice choice) {
+                          const std::optional<CalibrationLife>& life, PlotChoice choice,
+                          const PlotMeasurements& measured) {
     PlotDocument document;
     document.title = library.fileName + ": type " + std::to_string(record.Type) +
                      " probe, serial " + std::to_string(record.Serial);
     document.subtitle = Subtitle(record, life);
     if (choice.position)
-        document.panels.push_back(PositionPanel(library));
+        document.panels.push_back(PositionPanel(library, measured.position));
     if (choice.force)
-        for (PlotPanel& panel : ForcePanels(library, record))
+        for (PlotPanel& panel : ForcePanels(library, record, measured.force))
             document.panels.push_back(std::move(panel));
     return document;
 }

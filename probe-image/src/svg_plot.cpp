@@ -33,6 +33,8 @@ constexpr char kGridColour[] = "#e4e4e4";
 constexpr char kAxisColour[] = "#444444";
 constexpr char kMarkerColour[] = "#777777";
 constexpr char kShadeColour[] = "#d62728";
+constexpr char kPointColour[] = "#111111";
+constexpr char kPointRadius[] = "2";
 
 std::string Attribute(const char* name, const std::string& value) {
     return std::string(" ") + name + "=\"" + value + "\"";
@@ -139,6 +141,18 @@ std::string Markers(const PlotPanel& panel, const Mapping& map) {
     return svg;
 }
 
+std::string Points(const PlotPanel& panel, const Mapping& map) {
+    std::string svg;
+    for (const PlotPoint& point : panel.points) {
+        if (!(point.raw >= map.x.low && point.raw <= map.x.high) || !std::isfinite(point.value))
+            continue;
+        svg += "<circle class=\"point\"" + Pixel("cx", map.X(point.raw)) +
+               Pixel("cy", map.Y(point.value)) + Attribute("r", kPointRadius) +
+               Attribute("fill", "none") + Attribute("stroke", kPointColour) + "/>\n";
+    }
+    return svg;
+}
+
 std::string Lines(const PlotPanel& panel, const Mapping& map) {
     std::string svg;
     const auto lines =
@@ -180,7 +194,14 @@ std::string Panel(const PlotPanel& panel, double top) {
     if (!(xHigh > xLow))
         xHigh = xLow + std::max(1.0, std::abs(xLow));  // a single reading in the middle
     bool any = false;
-    const auto [min, max] = FiniteRange(panel.curve.values, any);
+    auto [min, max] = FiniteRange(panel.curve.values, any);
+    for (const PlotPoint& point : panel.points) {
+        if (!std::isfinite(point.value))
+            continue;
+        min = any ? std::min(min, point.value) : point.value;
+        max = any ? std::max(max, point.value) : point.value;
+        any = true;
+    }
     const Mapping map{ExactScale(xLow, xHigh, kXTicks), PaddedScale(min, max, kYTicks)};
 
     svg += XAxis(map);
@@ -189,7 +210,7 @@ std::string Panel(const PlotPanel& panel, double top) {
     svg += Shading(panel, map);
     svg += Markers(panel, map);
     if (any)
-        svg += Lines(panel, map);
+        svg += Lines(panel, map) + Points(panel, map);
     else
         svg += Text(Pixel("x", kPlotLeft + kPlotWidth / 2) +
                         Pixel("y", kPlotTop + kPlotHeight / 2) + Attribute("text-anchor", "middle"),

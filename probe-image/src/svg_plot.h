@@ -1,6 +1,6 @@
 // The plot as a standalone SVG 1.1 document: a title and panels stacked one
 // above the other, each a curve over raw readings with its axes, marked raw
-// readings and shaded raw ranges.
+// readings, shaded raw ranges and measurements as dots.
 #pragma once
 
 #include <string>
@@ -14,6 +14,12 @@ struct PlotMarker {
     std::string label;
 };
 
+// A measurement drawn as a dot over the curve.
+struct PlotPoint {
+    double raw = 0;
+    double value = 0;
+};
+
 struct PlotPanel {
     std::string id;  // the panel group's id: "position", "force", "pressure"
     std::string title;
@@ -23,6 +29,7 @@ struct PlotPanel {
     Curve curve;  // raw ascending
     std::vector<PlotMarker> markers;
     std::vector<RawRange> shaded;
+    std::vector<PlotPoint> points;
 };
 
 struct PlotDocument {

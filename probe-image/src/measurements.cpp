@@ -1,0 +1,93 @@
+#include "measurements.h"
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "number_text.h"
+#include "tool_error.h"
+#include "whole_file.h"
+
+namespace {
+
+constexpr char kBlanks[] = " \t\r";
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+struct Row {
+    std::string_view raw;
+    std::string_view value;
+    bool twoFields = false;
+};
+
+Row SplitRow(std::string_view line) {
+    const std::size_t comma = line.find(',');
+    if (comma == std::string_view::npos || line.find(',', comma + 1) != std::string_view::npos)
+        return {};
+    return {Trimmed(line.substr(0, comma)), Trimmed(line.substr(comma + 1)), true};
+}
+
+[[noreturn]] void Refuse(const std::string& source, std::size_t line, const std::string& why) {
+    throw ToolError(ExitFile, source + " line " + std::to_string(line) + ": " + why);
+}
+
+// A number of the row, which must be finite.
+double Finite(std::string_view text, const char* what, const std::string& source,
+              std::size_t line) {
+    const auto value = ParseDouble(text);
+    if (!value)
+        Refuse(source, line, std::string(what) + " \"" + std::string(text) + "\" is not a number");
+    if (!std::isfinite(*value))
+        Refuse(source, line, std::string(what) + " \"" + std::string(text) + "\" is not finite");
+    return *value;
+}
+
+}  // namespace
+
+Measurements ParseMeasurements(std::string_view text, const std::string& source) {
+    Measurements measurements;
+    measurements.source = source;
+    bool headerAllowed = true;
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = Trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++lineNumber;
+        if (line.empty())
+            continue;
+        const Row row = SplitRow(line);
+        // The first line may name the columns instead of starting with a number.
+        const bool header = headerAllowed && !ParseDouble(Trimmed(line.substr(0, line.find(','))));
+        headerAllowed = false;
+        if (header)
+            continue;
+        if (!row.twoFields)
+            Refuse(source, lineNumber, "expected two numbers separated by a comma: raw,value");
+        const double raw = Finite(row.raw, "raw reading", source, lineNumber);
+        if (std::fabs(raw) > std::numeric_limits<float>::max())
+            Refuse(source, lineNumber,
+                   "raw reading \"" + std::string(row.raw) + "\" does not fit a float");
+        measurements.raw.push_back(static_cast<float>(raw));
+        measurements.value.push_back(Finite(row.value, "value", source, lineNumber));
+    }
+    if (measurements.raw.empty())
+        throw ToolError(ExitFile, source + ": no measurements (rows raw,value)");
+    return measurements;
+}
+
+Measurements ReadMeasurements(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    if (file)
+        text << file.rdbuf();
+    if (!file || file.bad())
+        throw ToolError(ExitFile, "cannot read " + QuotedPath(path));
+    return ParseMeasurements(text.str(), path.string());
+}
