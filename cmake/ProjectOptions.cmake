@@ -80,8 +80,9 @@ if(WIN32)
 endif()
 
 # Registers a test that reads the module's file, without running it: its machine
-# type, its imports (the Windows system DLLs and the DLLs given after IMPORTS) and,
-# where given, its module name and its exports ("Name" or "Name=ordinal").
+# type, its imports (the Windows system DLLs and the DLLs given after IMPORTS), its
+# version record (the project's version) and, where given, its module name and its
+# exports ("Name" or "Name=ordinal").
 # Usage: project_add_module_check(target [MODULE_NAME name] [EXPORTS ...] [IMPORTS ...])
 function(project_add_module_check target)
   if(NOT WIN32)
@@ -90,7 +91,7 @@ function(project_add_module_check target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "MODULE_NAME" "EXPORTS;IMPORTS")
   set(allowed ${PROJECT_SYSTEM_DLLS} ${arg_IMPORTS})
   string(REPLACE ";" "," allowed "${allowed}")
-  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed})
+  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed} --version ${PROJECT_VERSION})
   if(arg_MODULE_NAME)
     list(APPEND options --module-name ${arg_MODULE_NAME})
   endif()

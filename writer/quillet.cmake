@@ -52,6 +52,7 @@ target_include_directories(Quillet PRIVATE res)
 target_link_libraries(Quillet PRIVATE quillet_workflow comctl32 comdlg32 project_warnings)
 add_dependencies(Quillet Palvo2 Palvo3 Palvo6)
 project_add_module_check(Quillet IMPORTS i2cbrdg.dll)
+project_version_resource(Quillet DESCRIPTION Quillet PRODUCT Quillet FRENCH)
 
 add_executable(quillet_resource_tests tests/quillet_resources_test_win32.cpp)
 target_include_directories(quillet_resource_tests PRIVATE res)
