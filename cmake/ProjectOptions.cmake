@@ -72,10 +72,14 @@ set(PROJECT_SYSTEM_DLLS kernel32.dll msvcrt.dll user32.dll gdi32.dll comdlg32.dl
 
 if(WIN32)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  # Import libraries in the format both MSVC and mingw-w64 link against.
+  find_program(LLVM_DLLTOOL llvm-dlltool REQUIRED)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(PROJECT_PE_MACHINE i386)
+    set(PROJECT_DLLTOOL_MACHINE i386)
   else()
     set(PROJECT_PE_MACHINE x86-64)
+    set(PROJECT_DLLTOOL_MACHINE i386:x86-64)
   endif()
 endif()
 
