@@ -1,5 +1,14 @@
 # Compiler settings shared by every target of the project.
 
+# Installed libraries go to the multiarch folder (lib/x86_64-linux-gnu) for any
+# prefix, as in Debian's own packages; the dynamic loader, pkg-config and CMake
+# search there under /usr and /usr/local alike. Set before anything includes
+# GNUInstallDirs.
+if(CMAKE_LIBRARY_ARCHITECTURE AND NOT WIN32)
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH
+      "Object code libraries (LIBDIR)")
+endif()
+
 set(CMAKE_C_STANDARD 11)
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
