@@ -83,7 +83,7 @@ project_install_samples(${examples_dir}/samples COMPONENT development)
 # the lintian overrides of the libraries.
 set(PROJECT_PACKAGE_MAINTAINER "Probe calibration developers <probe-calibration@example.org>"
     CACHE STRING "Maintainer of the Linux packages")
-string(TIMESTAMP PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+string(TIMESTAMP PACKAGE_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)  # SOURCE_DATE_EPOCH where set
 configure_file(linux/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
   COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/changelog
