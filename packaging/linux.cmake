@@ -23,7 +23,8 @@ foreach(type IN LISTS PROBE_TYPES)
   target_link_libraries(Palvo${type} INTERFACE compat_global_memory)
 endforeach()
 
-install(TARGETS Palvo2 Palvo3 Palvo6 compat_global_memory palvo_host EXPORT PalvoTargets
+list(TRANSFORM PROBE_TYPES PREPEND Palvo OUTPUT_VARIABLE probe_libraries)
+install(TARGETS ${probe_libraries} compat_global_memory palvo_host EXPORT PalvoTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
   INCLUDES DESTINATION ${palvo_include_dir})
 install(FILES ${PROJECT_SOURCE_DIR}/probe/include/palvo.h
@@ -52,8 +53,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/palvo.pc
 # probe-image finds the probe libraries, and the bridge library in its own
 # folder, relative to its own place wherever the tree is installed.
 file(RELATIVE_PATH bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+file(RELATIVE_PATH bin_to_tools ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_PREFIX}/${tools_library_dir})
 set_target_properties(probe-image PROPERTIES
-  INSTALL_RPATH "$ORIGIN/${bin_to_lib};$ORIGIN/${bin_to_lib}/probe-image")
+  INSTALL_RPATH "$ORIGIN/${bin_to_lib};$ORIGIN/${bin_to_tools}")
 install(TARGETS probe-image RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 install(TARGETS i2cbrdg LIBRARY DESTINATION ${tools_library_dir} COMPONENT tools)
 
