@@ -1,5 +1,14 @@
 # Compiler settings shared by every target of the project.
 
+# Installed libraries go to the multiarch folder (lib/x86_64-linux-gnu) for any
+# prefix, as in Debian's own packages; the dynamic loader, pkg-config and CMake
+# search there under /usr and /usr/local alike. Set before anything includes
+# GNUInstallDirs.
+if(CMAKE_LIBRARY_ARCHITECTURE AND NOT WIN32)
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH
+      "Object code libraries (LIBDIR)")
+endif()
+
 set(CMAKE_C_STANDARD 11)
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -72,16 +81,21 @@ set(PROJECT_SYSTEM_DLLS kernel32.dll msvcrt.dll user32.dll gdi32.dll comdlg32.dl
 
 if(WIN32)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  # Import libraries in the format both MSVC and mingw-w64 link against.
+  find_program(LLVM_DLLTOOL llvm-dlltool REQUIRED)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(PROJECT_PE_MACHINE i386)
+    set(PROJECT_DLLTOOL_MACHINE i386)
   else()
     set(PROJECT_PE_MACHINE x86-64)
+    set(PROJECT_DLLTOOL_MACHINE i386:x86-64)
   endif()
 endif()
 
 # Registers a test that reads the module's file, without running it: its machine
-# type, its imports (the Windows system DLLs and the DLLs given after IMPORTS) and,
-# where given, its module name and its exports ("Name" or "Name=ordinal").
+# type, its imports (the Windows system DLLs and the DLLs given after IMPORTS), its
+# version record (the project's version) and, where given, its module name and its
+# exports ("Name" or "Name=ordinal").
 # Usage: project_add_module_check(target [MODULE_NAME name] [EXPORTS ...] [IMPORTS ...])
 function(project_add_module_check target)
   if(NOT WIN32)
@@ -90,7 +104,7 @@ function(project_add_module_check target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "MODULE_NAME" "EXPORTS;IMPORTS")
   set(allowed ${PROJECT_SYSTEM_DLLS} ${arg_IMPORTS})
   string(REPLACE ";" "," allowed "${allowed}")
-  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed})
+  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed} --version ${PROJECT_VERSION})
   if(arg_MODULE_NAME)
     list(APPEND options --module-name ${arg_MODULE_NAME})
   endif()

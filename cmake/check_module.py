@@ -1,18 +1,39 @@
 #!/usr/bin/env python3
 """Checks a Windows module from its file, without running it: machine type,
-module name and exports (names, and ordinals where given), imported DLLs.
+module name and exports (names, and ordinals where given), imported DLLs and
+the version record.
 
   check_module.py MODULE --machine i386 [--module-name NAME]
                   [--exports Name=1,Other,...] --imports a.dll,b.dll,...
+                  [--version 1.2.3]
 
---imports lists the DLLs the module may import; it must import at least one."""
+--imports lists the DLLs the module may import; it must import at least one.
+--version: file and product version 1.2.3 (1.2.3.0 in numbers), the module's own
+file name as OriginalFilename and a FileDescription."""
 
 import argparse
 import os
+import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pe_file import PeFile  # noqa: E402
+
+
+def version_faults(record, version, file_name):
+    if record is None:
+        return ["no version record"]
+    numbers = [int(n) for n in version.split(".")] + [0, 0, 0, 0]
+    most, least = numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]
+    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", record["\\"])
+    faults = []
+    if (signature, file_ms, file_ls, product_ms, product_ls) != (0xFEEF04BD, most, least, most, least):
+        faults.append(f"fixed version {file_ms >> 16}.{file_ms & 0xFFFF}.{file_ls >> 16}.{file_ls & 0xFFFF}, expected {version}")
+    expected = {"FileVersion": version, "ProductVersion": version, "OriginalFilename": file_name}
+    faults += [f"{key} {record.get(key)!r}, expected {value!r}" for key, value in expected.items() if record.get(key) != value]
+    if not record.get("FileDescription"):
+        faults.append("no FileDescription")
+    return faults
 
 
 def main():
@@ -22,6 +43,7 @@ def main():
     parser.add_argument("--module-name")
     parser.add_argument("--exports")
     parser.add_argument("--imports", required=True)
+    parser.add_argument("--version")
     args = parser.parse_args()
 
     pe = PeFile(args.module)
@@ -47,11 +69,15 @@ def main():
         faults.append("no import table")
     faults += [f"imports {dll}, which is not allowed" for dll in imports if dll.lower() not in allowed]
 
+    if args.version is not None:
+        faults += version_faults(pe.version(), args.version, name)
+
     for fault in faults:
         print(f"{name}: {fault}")
     if faults:
         return 1
-    print(f"{name}: {pe.machine}, module name {module_name}, {len(ordinals)} exports, imports {', '.join(imports)}")
+    print(f"{name}: {pe.machine}, module name {module_name}, {len(ordinals)} exports, imports {', '.join(imports)}"
+          + (f", version {args.version}" if args.version else ""))
     return 0
 
 

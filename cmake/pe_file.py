@@ -1,11 +1,12 @@
 """Reads a Windows module (PE32 or PE32+) from its file, without running it:
-machine type, export directory, imported DLLs and resources."""
+machine type, export directory, imported DLLs, resources and the version record."""
 
 import struct
 
 MACHINES = {0x014C: "i386", 0x8664: "x86-64"}
 
 EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY = 0, 1, 2
+RT_VERSION = 16
 
 
 class PeFile:
@@ -95,4 +96,36 @@ class PeFile:
                 rva, size = struct.unpack_from("<II", self.data, root + leaf)
                 start = self.offset(rva)
                 found[(kind, name)] = self.data[start : start + size]
+        return found
+
+    def version(self):
+        """{key: value} of the version record's string tables, plus "\\" (the
+        fixed file info, bytes) and "Translation" (bytes); None without a record."""
+        data = self.resources().get((RT_VERSION, 1))
+        if data is None:
+            return None
+        found = {}
+
+        def aligned(at):
+            return at + (-at % 4)
+
+        def node(at):
+            length, value_length, kind = struct.unpack_from("<HHH", data, at)
+            end = data.index(b"\0\0", at + 6)
+            while (end - at) % 2:
+                end = data.index(b"\0\0", end + 1)
+            key = data[at + 6 : end].decode("utf-16-le")
+            value = aligned(end + 2)
+            if kind == 1:  # text, counted in characters
+                found[key] = data[value : value + 2 * value_length].decode("utf-16-le").rstrip("\0")
+                child = aligned(value + 2 * value_length)
+            else:
+                found[key] = data[value : value + value_length]
+                child = aligned(value + value_length)
+            while child < at + length:
+                child = aligned(node(child))
+            return at + length
+
+        node(0)
+        found["\\"] = found.pop("VS_VERSION_INFO")
         return found

@@ -52,6 +52,7 @@ target_include_directories(Quillet PRIVATE res)
 target_link_libraries(Quillet PRIVATE quillet_workflow comctl32 comdlg32 project_warnings)
 add_dependencies(Quillet Palvo2 Palvo3 Palvo6)
 project_add_module_check(Quillet IMPORTS i2cbrdg.dll)
+project_version_resource(Quillet DESCRIPTION Quillet PRODUCT Quillet FRENCH)
 
 add_executable(quillet_resource_tests tests/quillet_resources_test_win32.cpp)
 target_include_directories(quillet_resource_tests PRIVATE res)
@@ -84,20 +85,3 @@ add_test(NAME quillet_e2e_tests
           $<TARGET_FILE:quillet_e2e_tests>)
 set_tests_properties(quillet_e2e_tests PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 project_skippable_tests(quillet_e2e_tests)
-
-# The Windows distribution: install rules and a ZIP archive (cpack -G ZIP).
-install(TARGETS Quillet Palvo2 Palvo3 Palvo6 RUNTIME DESTINATION .)
-install(TARGETS i2cbrdg RUNTIME DESTINATION simulation)
-install(FILES ${PROJECT_SOURCE_DIR}/probe/include/palvo.h DESTINATION include)
-install(FILES ${PROJECT_BINARY_DIR}/probe/Palvo2.def ${PROJECT_BINARY_DIR}/probe/Palvo3.def
-              ${PROJECT_BINARY_DIR}/probe/Palvo6.def DESTINATION lib)
-install(FILES ${PROJECT_BINARY_DIR}/i2cbrdg/i2cbrdg.def DESTINATION simulation)
-install(FILES res/README.txt DESTINATION .)
-
-set(CPACK_PACKAGE_NAME Quillet)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_SYSTEM_NAME win32)
-set(CPACK_GENERATOR ZIP)
-set(CPACK_STRIP_FILES TRUE)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "EEPROM writer for measuring probes, with the probe libraries")
-include(CPack)

@@ -22,11 +22,13 @@ bool EndsWith(const std::string& text, const std::string& tail) {
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-std::string PosixFileName(const std::string& name) {
+bool IsBareDllName(const std::string& name) {
     bool bare = name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
-    if (!bare || !EndsWith(name, ".dll"))
-        return name;
-    return ProgramDirectory() + "/lib" + name.substr(0, name.size() - 4) + ".so";
+    return bare && EndsWith(name, ".dll");
+}
+
+HMODULE Open(const std::string& fileName) {
+    return static_cast<HMODULE>(dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL));
 }
 
 }  // namespace
@@ -34,7 +36,13 @@ std::string PosixFileName(const std::string& name) {
 HMODULE LoadLibraryA(const char* fileName) {
     if (fileName == nullptr)
         return nullptr;
-    return static_cast<HMODULE>(dlopen(PosixFileName(fileName).c_str(), RTLD_NOW | RTLD_LOCAL));
+    const std::string name(fileName);
+    if (!IsBareDllName(name))
+        return Open(name);
+    const std::string library = "lib" + name.substr(0, name.size() - 4) + ".so";
+    if (HMODULE beside = Open(ProgramDirectory() + "/" + library))
+        return beside;
+    return Open(library + "." COMPAT_LIBRARY_SOVERSION);
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {

@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "force_steps.h"
 #include "palvo.h"
+#include "project_version.h"
 #include "tool_error.h"
 
 namespace {
@@ -66,8 +67,9 @@ std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const Conver
 int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
     CLI::App app{
         "Inspect, check, plot, edit, create, fit, read and write probe EEPROM images through "
-        "the probe libraries themselves (Palvo<type>.dll beside this program).",
+        "the probe libraries themselves, the one of the image's type bound at run time.",
         "probe-image"};
+    app.set_version_flag("--version", std::string("probe-image ") + kProjectVersion);
     app.require_subcommand(1);
     app.footer(kExitCodeHelp);
 

@@ -2,6 +2,7 @@
 // and the exit status of every class of failure that needs no bridge.
 #include <fstream>
 
+#include "project_version.h"
 #include "tool_fixture.h"
 
 namespace {
@@ -132,6 +133,9 @@ TEST_F(ToolTest, UsageAndFileFailuresHaveTheirOwnStatus) {
     const ToolRun help = Run({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("5  verify"), std::string::npos) << help.out;
+    const ToolRun version = Run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("probe-image ") + kProjectVersion + "\n");
 
     EXPECT_EQ(Run({"show", Path("missing.bin")}).code, 2);
     {

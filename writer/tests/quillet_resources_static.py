@@ -14,7 +14,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake"))
 from pe_file import PeFile  # noqa: E402
 
-RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 6, 14, 16, 24
+RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_MANIFEST = 3, 5, 6, 14, 24
 BUTTON, STATIC = "#128", "#130"
 WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_POPUP = 0x10000000, 0x00C00000, 0x00080000, 0x80000000
 DS_MODALFRAME, DS_SETFONT = 0x80, 0x40
@@ -64,31 +64,6 @@ def read_dialog(data):
     return dialog
 
 
-def read_version(data):
-    """{key: value} of the string tables, plus "\\" (fixed info) and "Translation"."""
-    found = {}
-
-    def node(at):
-        length, value_length, kind = struct.unpack_from("<HHH", data, at)
-        r = Reader(data, at + 6)
-        key = r.text()
-        r.align()
-        if kind == 1:  # text, counted in characters
-            found[key] = data[r.at : r.at + 2 * value_length].decode("utf-16-le").rstrip("\0")
-        else:
-            found[key] = data[r.at : r.at + value_length]
-        r.at += value_length if kind == 0 else 2 * value_length
-        r.align()
-        while r.at < at + length:
-            r.at = node(r.at)
-            r.align()
-        return at + length
-
-    node(0)
-    found["\\"] = found.pop("VS_VERSION_INFO")
-    return found
-
-
 class QuilletResources(unittest.TestCase):
     program = ids = None
 
@@ -96,6 +71,7 @@ class QuilletResources(unittest.TestCase):
     def setUpClass(cls):
         pe = PeFile(cls.program)
         cls.resources = pe.resources()
+        cls.version = pe.version()
         cls.architecture = {"i386": "x86", "x86-64": "amd64"}.get(pe.machine)
 
     def resource(self, kind, name):
@@ -156,7 +132,8 @@ class QuilletResources(unittest.TestCase):
         self.assertEqual(sorted(images), sorted(expected))
 
     def test_version_record_and_manifest(self):
-        version = read_version(self.resource(RT_VERSION, 1))
+        version = self.version
+        self.assertIsNotNone(version, "version record")
         signature, _, file_ms, file_ls, product_ms = struct.unpack_from("<IIIII", version["\\"])
         self.assertEqual(signature, 0xFEEF04BD)
         self.assertEqual((file_ms, file_ls, product_ms), (0x00010000, 0, 0x00010000))

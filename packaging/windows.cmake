@@ -1,0 +1,51 @@
+# The Windows distribution, a ZIP archive (cpack -G ZIP): Quillet and probe-image,
+# the probe libraries with their header, module definitions and import libraries,
+# sample images, the host example and the simulated bridge.
+
+install(TARGETS Quillet probe-image RUNTIME DESTINATION .)
+foreach(type IN LISTS PROBE_TYPES)
+  install(TARGETS Palvo${type} RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_BINARY_DIR}/probe/Palvo${type}.def
+                ${PROJECT_BINARY_DIR}/probe/Palvo${type}.lib DESTINATION lib)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/probe/include/palvo.h DESTINATION include)
+install(TARGETS i2cbrdg RUNTIME DESTINATION simulation)
+install(FILES ${PROJECT_BINARY_DIR}/i2cbrdg/i2cbrdg.def DESTINATION simulation)
+configure_file(windows/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+project_install_samples(samples)
+set(example ${PROJECT_SOURCE_DIR}/examples/host)
+install(FILES ${example}/host.c ${example}/probe_library.h ${example}/probe_library_win32.c
+              ${example}/README.md DESTINATION examples/host)
+
+set(CPACK_PACKAGE_NAME Quillet)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  set(CPACK_SYSTEM_NAME win64)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "EEPROM writer for measuring probes, with the probe libraries")
+include(CPack)
+
+# The test: what it needs of this build, also when the 32-bit build's test uses
+# this build in its place where 32-bit Wine cannot run.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(import_prefix __imp__)  # i386 C names carry a leading underscore
+else()
+  set(import_prefix __imp_)
+endif()
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/windows-zip-test.env CONTENT "\
+c_compiler=${CMAKE_C_COMPILER}
+wine_loader=${WINE_LOADER}
+import_prefix=${import_prefix}
+")
+set(PROJECT_WIN64_BUILD_DIR "" CACHE PATH
+    "A 64-bit Windows build whose ZIP the test uses where 32-bit Wine cannot run")
+add_test(NAME windows_zip
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/windows-zip-test ${CMAKE_BINARY_DIR}
+          "${PROJECT_WIN64_BUILD_DIR}")
+set_tests_properties(windows_zip PROPERTIES TIMEOUT 300)
+project_skippable_tests(windows_zip)
