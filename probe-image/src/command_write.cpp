@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr unsigned kPageCount = EepromSize / EepromPageSize;
-
 // Offsets of the pages whose bytes differ between the two images.
 std::vector<unsigned> DifferentPages(const ProbeImageBytes& a, const ProbeImageBytes& b) {
     std::vector<unsigned> pages;
@@ -44,37 +42,25 @@ void CheckImage(const ProbeImageBytes& image, bool force, Console& console) {
     console.err << "warning: image refused: " << verdict.reason << "; writing it (--force)\n";
 }
 
-ProbeImageBytes ReadEeprom(I2cBridge& bridge, const char* purpose) {
+ProbeImageBytes ReadEeprom(ProbeEeprom& eeprom, const char* purpose) {
     ProbeImageBytes image{};
-    const int status = bridge.ReadImage(image.data());
+    const int status = eeprom.ReadImage(image.data());
     if (status != BridgeSuccess)
         throw ToolError(ExitBridge, std::string("cannot read the EEPROM ") + purpose + ": " +
                                         BridgeFailure(status));
     return image;
 }
 
-// The sixteen pages as the writer writes them: each in its own transfer cycle,
-// every one tried, a pause after each. Returns the status of the first failure.
-int WritePages(I2cBridge& bridge, const ProbeImageBytes& image, Console& console) {
-    int first = BridgeSuccess;
-    for (unsigned offset = 0; offset < EepromSize; offset += EepromPageSize) {
-        I2cTransaction transaction{};
-        transaction.slaveAddress = EepromSlaveAddress;
-        transaction.addressLength = EepromAddressLength;
-        transaction.memoryAddress = offset;
-        transaction.length = EepromPageSize;
-        std::memcpy(transaction.data, image.data() + offset, EepromPageSize);
-        const int status = bridge.Write(transaction);
-        console.out << "page " << offset / EepromPageSize + 1 << "/" << kPageCount << " at "
+// The sixteen pages as the writer writes them, each reported as it is done.
+// Returns the status of the first failure.
+int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image, Console& console) {
+    return WriteImagePages(eeprom, image.data(), [&](unsigned offset, int status) {
+        console.out << "page " << offset / EepromPageSize + 1 << "/" << EepromPageCount << " at "
                     << offset << ": "
                     << (status == BridgeSuccess ? std::string("written") : BridgeFailure(status))
                     << "\n"
                     << std::flush;
-        if (first == BridgeSuccess)
-            first = status;
-        ActiveBridgeApi().sleep(PageWriteDelay);
-    }
-    return first;
+    });
 }
 
 }  // namespace
@@ -93,7 +79,7 @@ int RunWrite(const WriteOptions& options, Console& console) {
 
     if (options.dryRun) {
         console.out << "dry run: would save the EEPROM to " << backup.string() << "\n"
-                    << "dry run: would write " << kPageCount << " pages (" << changing.size()
+                    << "dry run: would write " << EepromPageCount << " pages (" << changing.size()
                     << " differ from the EEPROM"
                     << (changing.empty() ? "" : ": at " + PageList(changing)) << ")\n"
                     << "dry run: "

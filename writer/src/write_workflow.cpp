@@ -1,27 +1,11 @@
 #include "write_workflow.h"
 
-#include <fstream>
+#include <array>
 
+#include "image_files.h"
 #include "status_texts.h"
 
-ImageFileResult ReadImageFile(const std::filesystem::path& path,
-                              std::array<uint8_t, EepromSize>& image) {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file.is_open()) {
-        return ImageFileResult::Missing;
-    }
-    std::array<char, EepromSize> bytes{};
-    file.read(bytes.data(), bytes.size());
-    if (file.gcount() != static_cast<std::streamsize>(bytes.size())) {
-        return ImageFileResult::TooShort;
-    }
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        image[i] = static_cast<uint8_t>(bytes[i]);
-    }
-    return ImageFileResult::Read;
-}
-
-void RunWriteWorkflow(I2cBridge& bridge, WriterView& view) {
+void RunWriteWorkflow(ProbeEeprom& eeprom, WriterView& view) {
     const auto path = view.ChooseImageFile();
     if (!path) {
         return;
@@ -31,13 +15,14 @@ void RunWriteWorkflow(I2cBridge& bridge, WriterView& view) {
         case ImageFileResult::Missing:
             view.SetStatusText(StatusText::FileMissing);
             return;
+        case ImageFileResult::Unreadable:
         case ImageFileResult::TooShort:
             view.SetStatusText(StatusText::FileTooShort);
             return;
         case ImageFileResult::Read:
             break;
     }
-    const char* outcome = bridge.WriteImage(image.data()) == BridgeSuccess
+    const char* outcome = WriteImagePages(eeprom, image.data()) == BridgeSuccess
                               ? StatusText::WritingSuccess
                               : StatusText::WritingError;
     view.SetStatusText(outcome);

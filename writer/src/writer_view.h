@@ -4,11 +4,7 @@
 #include <filesystem>
 #include <optional>
 
-class StatusLine {
-  public:
-    virtual ~StatusLine() = default;
-    virtual void SetStatusText(const char* text) = 0;
-};
+#include "status_line.h"
 
 class WriterView : public StatusLine {
   public:

@@ -6,13 +6,13 @@
 
 namespace {
 
-FakeBridge* bridge = nullptr;
+FakeBridgeLibrary* bridge = nullptr;
 FakeProbeLibrary* probe = nullptr;
 
 HANDLE const FakeDevice = reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x51));
 
 uint8_t U2C_CALL GetDeviceCount() {
-    return bridge->deviceCount;
+    return 1;
 }
 HANDLE U2C_CALL OpenDevice(uint8_t) {
     return FakeDevice;
@@ -24,18 +24,11 @@ int U2C_CALL SetClockSynch(HANDLE, int) {
     return 0;
 }
 int U2C_CALL Read(HANDLE, I2cTransaction* transaction) {
-    const bool typeRead = transaction->length == 1;
-    const int result = typeRead ? bridge->typeReadResult : bridge->imageReadResult;
-    if (result == 0) {
-        std::memcpy(transaction->data, bridge->eeprom.data() + transaction->memoryAddress,
-                    transaction->length);
-    }
-    return result;
+    std::memcpy(transaction->data, bridge->eeprom.data() + transaction->memoryAddress,
+                transaction->length);
+    return 0;
 }
 int U2C_CALL Write(HANDLE, I2cTransaction* transaction) {
-    if (bridge->failingPage == uint32_t{transaction->memoryAddress}) {
-        return bridge->pageWriteResult;
-    }
     std::memcpy(bridge->eeprom.data() + transaction->memoryAddress, transaction->data,
                 transaction->length);
     bridge->writtenPages.push_back(uint32_t{transaction->memoryAddress});
@@ -88,13 +81,42 @@ bool Unload(HMODULE& module, ProbeLibrary& library) {
 
 }  // namespace
 
-FakeBridge::FakeBridge() : saved_(ActiveBridgeApi()) {
+int FakeEeprom::ReadProbeType(char (&typeText)[2]) {
+    if (deviceCount == 0)
+        return BridgeNotPresent;
+    if (typeReadResult == BridgeSuccess) {
+        typeText[0] = static_cast<char>(eeprom[ProbeTypeAddress]);
+        typeText[1] = '\0';
+    }
+    return typeReadResult;
+}
+
+int FakeEeprom::ReadImage(uint8_t* image) {
+    if (deviceCount == 0)
+        return BridgeNotPresent;
+    if (imageReadResult == BridgeSuccess)
+        std::memcpy(image, eeprom.data(), EepromSize);
+    return imageReadResult;
+}
+
+int FakeEeprom::WritePage(unsigned offset, const uint8_t* page) {
+    ++sleeps;
+    if (deviceCount == 0)
+        return BridgeNotPresent;
+    if (failingPage == offset)
+        return pageWriteResult;
+    std::memcpy(eeprom.data() + offset, page, EepromPageSize);
+    writtenPages.push_back(offset);
+    return BridgeSuccess;
+}
+
+FakeBridgeLibrary::FakeBridgeLibrary() : saved_(ActiveBridgeApi()) {
     bridge = this;
     ActiveBridgeApi() = BridgeApi{GetDeviceCount, OpenDevice, SetI2cFreq,  SetClockSynch,
                                   Read,           Write,      CloseDevice, Sleep};
 }
 
-FakeBridge::~FakeBridge() {
+FakeBridgeLibrary::~FakeBridgeLibrary() {
     ActiveBridgeApi() = saved_;
     bridge = nullptr;
 }

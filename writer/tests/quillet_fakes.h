@@ -1,5 +1,5 @@
-// Stand-ins for the bridge library, the probe library binding and the dialog, for
-// the tests of the status poll and the write workflow.
+// Stand-ins for the probe's EEPROM, the bridge library, the probe library binding
+// and the dialog, for the tests of the status poll and the write workflow.
 #pragma once
 
 #include <array>
@@ -10,23 +10,37 @@
 #include <vector>
 
 #include "i2c_bridge.h"
+#include "probe_eeprom.h"
 #include "refresh_status.h"
 #include "writer_view.h"
 
-// One bridge with an EEPROM behind it, installed as the bridge library for the
-// lifetime of the object. Sleeps are counted, not slept.
-struct FakeBridge {
-    FakeBridge();
-    ~FakeBridge();
-    FakeBridge(const FakeBridge&) = delete;
-    FakeBridge& operator=(const FakeBridge&) = delete;
+// An EEPROM with chosen results. Each page write counts the pause a real part
+// needs for its write cycle, without sleeping.
+struct FakeEeprom final : ProbeEeprom {
+    int ReadProbeType(char (&typeText)[2]) override;
+    int ReadImage(uint8_t* image) override;
+    int WritePage(unsigned offset, const uint8_t* page) override;
 
     std::array<uint8_t, EepromSize> eeprom{};
-    uint8_t deviceCount = 1;
-    int typeReadResult = 0;               // of the one-byte read at the probe type address
+    uint8_t deviceCount = 1;              // none: every operation finds no bridge
+    int typeReadResult = 0;               // of the read at the probe type address
     int imageReadResult = 0;              // of the whole-image read
     std::optional<uint32_t> failingPage;  // address of a page whose write fails
     int pageWriteResult = 7;
+    std::vector<uint32_t> writtenPages;
+    unsigned sleeps = 0;
+};
+
+// One bridge library with an EEPROM behind it, installed under I2cBridge for the
+// lifetime of the object, for tests of the bridge's cycles under the workflow.
+// Sleeps are counted, not slept.
+struct FakeBridgeLibrary {
+    FakeBridgeLibrary();
+    ~FakeBridgeLibrary();
+    FakeBridgeLibrary(const FakeBridgeLibrary&) = delete;
+    FakeBridgeLibrary& operator=(const FakeBridgeLibrary&) = delete;
+
+    std::array<uint8_t, EepromSize> eeprom{};
     std::vector<uint32_t> writtenPages;
     unsigned sleeps = 0;
 

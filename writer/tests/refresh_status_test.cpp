@@ -15,12 +15,11 @@ class RefreshStatusTest : public ::testing::Test {
         bridge.eeprom[ProbeTypeAddress] = '6';
     }
 
-    void Poll() { RefreshStatus(i2c, probe.Binding(), view); }
+    void Poll() { RefreshStatus(bridge, probe.Binding(), view); }
 
-    FakeBridge bridge;
+    FakeEeprom bridge;
     FakeProbeLibrary probe;
     FakeView view;
-    I2cBridge i2c;
 };
 
 TEST_F(RefreshStatusTest, SoundImageGivesSystemAvailableAndReleasesTheLibrary) {
@@ -133,7 +132,6 @@ TEST_F(RefreshStatusTest, FailedImageReadHandsTheLibraryZeros) {
 
 TEST_F(RefreshStatusTest, PollLeavesNoDeviceOpenAndWritesNothing) {
     Poll();
-    EXPECT_EQ(i2c.device, nullptr);
     EXPECT_TRUE(bridge.writtenPages.empty());
     EXPECT_EQ(bridge.sleeps, 0u);
 }

@@ -181,7 +181,7 @@ struct Rig {
         EXPECT_EQ(state.strayCloses, 0);
     }
 
-    FakeBridge bridge;
+    FakeBridgeLibrary bridge;
     Injector state;
     FakeView view;
     I2cBridge i2c;

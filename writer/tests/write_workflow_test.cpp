@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image_files.h"
 #include "quillet_fakes.h"
 
 namespace {
@@ -10,7 +11,7 @@ class WriteWorkflowTest : public ::testing::Test {
   protected:
     void SetUp() override { bridge.eeprom.fill(0xFF); }
 
-    void Write() { RunWriteWorkflow(i2c, view); }
+    void Write() { RunWriteWorkflow(bridge, view); }
 
     bool EepromHoldsFileStart() const {
         for (size_t i = 0; i < EepromSize; ++i) {
@@ -21,9 +22,8 @@ class WriteWorkflowTest : public ::testing::Test {
         return true;
     }
 
-    FakeBridge bridge;
+    FakeEeprom bridge;
     FakeView view;
-    I2cBridge i2c;
 };
 
 const std::vector<std::string> Success{"status:Writing Success", "message:Writing Success"};

@@ -9,7 +9,7 @@
 
 #include "i2c_bridge.h"
 
-namespace writer_test {
+namespace access_test {
 
 struct BridgeCall {
     std::string function;  // "count", "open", "freq", "synch", "read", "write", "close", "sleep"
@@ -49,4 +49,4 @@ class ScopedFakeBridge {
     BridgeApi saved_;
 };
 
-}  // namespace writer_test
+}  // namespace access_test

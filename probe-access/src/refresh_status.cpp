@@ -20,10 +20,10 @@ const char* BridgeFailureText(int status) {
 
 // Runs the bound library over the probe's image. A failed read leaves the image
 // zero, which names no probe type, so the library refuses it.
-const char* JudgeImage(I2cBridge& bridge, const ProbeLibrary& library,
+const char* JudgeImage(ProbeEeprom& eeprom, const ProbeLibrary& library,
                        ProbeParameters& parameters) {
     std::array<uint8_t, PROBE_IMAGE_SIZE> image{};
-    bridge.ReadImage(image.data());
+    eeprom.ReadImage(image.data());
     if (library.ProbeInit(image.data()) != ProbeStatusOk) {
         return StatusText::ImageRefused;
     }
@@ -37,12 +37,12 @@ const char* JudgeImage(I2cBridge& bridge, const ProbeLibrary& library,
 
 }  // namespace
 
-void RefreshStatus(I2cBridge& bridge, const ProbeBinding& binding, StatusLine& statusLine) {
+void RefreshStatus(ProbeEeprom& eeprom, const ProbeBinding& binding, StatusLine& statusLine) {
     ProbeLibrary library;
     const auto parameters = std::make_unique<ProbeParameters>();
 
     char typeText[2] = {};
-    const int status = bridge.ReadProbeType(typeText);
+    const int status = eeprom.ReadProbeType(typeText);
     if (status != BridgeSuccess) {
         statusLine.SetStatusText(BridgeFailureText(status));
         return;
@@ -60,6 +60,6 @@ void RefreshStatus(I2cBridge& bridge, const ProbeBinding& binding, StatusLine& s
         statusLine.SetStatusText(StatusText::LibraryError);
         return;
     }
-    statusLine.SetStatusText(JudgeImage(bridge, library, *parameters));
+    statusLine.SetStatusText(JudgeImage(eeprom, library, *parameters));
     binding.unload(module, library);
 }

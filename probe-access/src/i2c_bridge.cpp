@@ -84,15 +84,14 @@ int I2cBridge::ReadImage(uint8_t* image) {
     return status;
 }
 
+int I2cBridge::WritePage(unsigned offset, const uint8_t* page) {
+    I2cTransaction transaction = EepromTransaction(offset, EepromPageSize);
+    std::memcpy(transaction.data, page, EepromPageSize);
+    const int result = Write(transaction);
+    ActiveBridgeApi().sleep(PageWriteDelay);
+    return result;
+}
+
 int I2cBridge::WriteImage(const uint8_t* image) {
-    int first = BridgeSuccess;
-    for (unsigned offset = 0; offset < EepromSize; offset += EepromPageSize) {
-        I2cTransaction transaction = EepromTransaction(offset, EepromPageSize);
-        std::memcpy(transaction.data, image + offset, EepromPageSize);
-        int result = Write(transaction);
-        if (first == BridgeSuccess)
-            first = result;
-        ActiveBridgeApi().sleep(PageWriteDelay);
-    }
-    return status = first;
+    return status = WriteImagePages(*this, image);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "i2cbrdg.h"
+#include "probe_eeprom.h"
 
 // The bridge library's functions and the pause, behind a seam for tests.
 struct BridgeApi {
@@ -21,21 +22,13 @@ struct BridgeApi {
 BridgeApi LinkedBridgeApi();   // the linked i2cbrdg library and the platform's sleep
 BridgeApi& ActiveBridgeApi();  // what I2cBridge calls; tests replace it
 
-inline constexpr int BridgeSuccess = 0;
-inline constexpr int BridgeNotPresent = 2;
-inline constexpr int ProbeNotConnected = 5;
-
-inline constexpr uint8_t EepromSlaveAddress = 0x51;
 inline constexpr uint8_t EepromAddressLength = 1;  // one memory-address byte
-inline constexpr uint32_t ProbeTypeAddress = 3;
-inline constexpr unsigned EepromPageSize = 16;
-inline constexpr unsigned EepromSize = 256;
-inline constexpr unsigned PageWriteDelay = 100;  // ms after every page
+inline constexpr unsigned PageWriteDelay = 100;    // ms after every page
 inline constexpr uint8_t BridgeIndex = 0;
 inline constexpr uint8_t I2cFrequencyCode = 1;
 inline constexpr int ClockSynchronisation = 1;
 
-class I2cBridge {
+class I2cBridge final : public ProbeEeprom {
   public:
     I2cBridge() = default;
 
@@ -43,9 +36,9 @@ class I2cBridge {
     void Close();
     int Read(I2cTransaction& transaction);
     int Write(I2cTransaction& transaction);
-    // typeText receives the byte at address 3 as a string of at most one character.
-    int ReadProbeType(char (&typeText)[2]);
-    int ReadImage(uint8_t* image);         // 256 bytes, left untouched on failure
+    int ReadProbeType(char (&typeText)[2]) override;
+    int ReadImage(uint8_t* image) override;
+    int WritePage(unsigned offset, const uint8_t* page) override;  // then 100 ms
     int WriteImage(const uint8_t* image);  // 16 pages of 16 bytes, 100 ms after each
 
     int32_t status = 0;

@@ -2,9 +2,9 @@
 // judge the EEPROM image, and show the outcome on the status line.
 #pragma once
 
-#include "i2c_bridge.h"
+#include "probe_eeprom.h"
 #include "probe_library.h"
-#include "writer_view.h"
+#include "status_line.h"
 
 // Loading and releasing a probe library, behind a seam for tests.
 struct ProbeBinding {
@@ -17,4 +17,4 @@ inline ProbeBinding LinkedProbeBinding() {
 }
 
 // Sets exactly one status text; the library is released again on every path.
-void RefreshStatus(I2cBridge& bridge, const ProbeBinding& binding, StatusLine& statusLine);
+void RefreshStatus(ProbeEeprom& eeprom, const ProbeBinding& binding, StatusLine& statusLine);

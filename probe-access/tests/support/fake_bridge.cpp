@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace writer_test {
+namespace access_test {
 
 namespace {
 
@@ -105,4 +105,4 @@ ScopedFakeBridge::~ScopedFakeBridge() {
     active = nullptr;
 }
 
-}  // namespace writer_test
+}  // namespace access_test

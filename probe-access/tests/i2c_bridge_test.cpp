@@ -10,8 +10,8 @@
 
 namespace {
 
-using writer_test::BridgeCall;
-using writer_test::ScopedFakeBridge;
+using access_test::BridgeCall;
+using access_test::ScopedFakeBridge;
 using Functions = std::vector<std::string>;
 
 constexpr std::intptr_t kHandle = 0x77;
@@ -22,7 +22,7 @@ class I2cBridgeTest : public ::testing::Test {
   protected:
     ScopedFakeBridge bridge;
     I2cBridge target;
-    writer_test::FakeBridge& fake = bridge.fake;
+    access_test::FakeBridge& fake = bridge.fake;
 };
 
 TEST_F(I2cBridgeTest, ReadProbeTypeRunsOneFullCycleWithTheFixedValues) {

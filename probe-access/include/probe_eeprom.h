@@ -1,0 +1,37 @@
+// An EEPROM that holds a probe image: the three operations the programs need,
+// each giving a status. Every way of reaching a probe implements it: the bridge
+// library, and in tests a fake.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+inline constexpr int BridgeSuccess = 0;
+inline constexpr int BridgeNotPresent = 2;
+inline constexpr int ProbeNotConnected = 5;
+
+inline constexpr uint8_t EepromSlaveAddress = 0x51;
+inline constexpr uint32_t ProbeTypeAddress = 3;
+inline constexpr unsigned EepromPageSize = 16;
+inline constexpr unsigned EepromSize = 256;
+inline constexpr unsigned EepromPageCount = EepromSize / EepromPageSize;
+
+class ProbeEeprom {
+  public:
+    virtual ~ProbeEeprom() = default;
+
+    // typeText receives the byte at address 3 as a string of at most one character.
+    virtual int ReadProbeType(char (&typeText)[2]) = 0;
+    // All 256 bytes; the buffer is left untouched on failure.
+    virtual int ReadImage(uint8_t* image) = 0;
+    // The 16 bytes of the page at offset (a multiple of 16); returns once the
+    // part is ready for the next page.
+    virtual int WritePage(unsigned offset, const uint8_t* page) = 0;
+};
+
+// Called after each page with its offset and status.
+using PageWritten = std::function<void(unsigned offset, int status)>;
+
+// Writes the image's 16 pages in order. Every page is tried; the result is the
+// status of the first page that failed.
+int WriteImagePages(ProbeEeprom& eeprom, const uint8_t* image, const PageWritten& written = {});
