@@ -40,6 +40,8 @@ class I2cBridge final : public ProbeEeprom {
     int ReadImage(uint8_t* image) override;
     int WritePage(unsigned offset, const uint8_t* page) override;  // then 100 ms
     int WriteImage(const uint8_t* image);  // 16 pages of 16 bytes, 100 ms after each
+    std::string Transport() const override { return "bridge"; }
+    std::string Device() const override { return std::to_string(BridgeIndex); }
 
     int32_t status = 0;
     HANDLE device = nullptr;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 inline constexpr int BridgeSuccess = 0;
 inline constexpr int BridgeNotPresent = 2;
@@ -27,6 +28,10 @@ class ProbeEeprom {
     // The 16 bytes of the page at offset (a multiple of 16); returns once the
     // part is ready for the next page.
     virtual int WritePage(unsigned offset, const uint8_t* page) = 0;
+
+    // What reaches the part ("bridge", ...) and which one, for messages and records.
+    virtual std::string Transport() const = 0;
+    virtual std::string Device() const = 0;
 };
 
 // Called after each page with its offset and status.

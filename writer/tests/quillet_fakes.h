@@ -20,6 +20,8 @@ struct FakeEeprom final : ProbeEeprom {
     int ReadProbeType(char (&typeText)[2]) override;
     int ReadImage(uint8_t* image) override;
     int WritePage(unsigned offset, const uint8_t* page) override;
+    std::string Transport() const override { return "fake"; }
+    std::string Device() const override { return ""; }
 
     std::array<uint8_t, EepromSize> eeprom{};
     uint8_t deviceCount = 1;              // none: every operation finds no bridge
