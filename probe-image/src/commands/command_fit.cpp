@@ -81,9 +81,7 @@ FitPlan PlanOf(const FitOptions& options) {
 
 std::string FitPlot(const LibraryBinding& binding, const ProbeImageBytes& image,
                     const FitPlan& plan) {
-    const Verdict verdict = JudgeImage(binding, image);
-    if (!verdict.accepted)
-        throw ToolError(ExitRefused, "image refused: " + verdict.reason);
+    const Verdict verdict = RequireAccepted(binding, image);
     const BoundLibrary& library = binding.library();
     const PlotMeasurements measured{&plan.position,
                                     plan.force ? &plan.force->measurements : nullptr};

@@ -23,9 +23,7 @@ int RunPlot(const PlotOptions& options, Console& console) {
     if (!options.forcePoints.empty())
         forces = ReadMeasurements(options.forcePoints);
     const LibraryBinding binding(TypeCharacter(image));
-    const Verdict verdict = JudgeImage(binding, image);
-    if (!verdict.accepted)
-        throw ToolError(ExitRefused, "image refused: " + verdict.reason);
+    const Verdict verdict = RequireAccepted(binding, image);
     const BoundLibrary& library = binding.library();
 
     const PlotChoice choice{options.what != PlotContent::Force,

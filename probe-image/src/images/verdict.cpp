@@ -6,6 +6,7 @@
 #include "image_crc.h"
 #include "image_layout.h"
 #include "probe_types.h"
+#include "tool_error.h"
 
 namespace {
 
@@ -100,5 +101,12 @@ Verdict JudgeImage(const LibraryBinding& binding, const ProbeImageBytes& image) 
         return verdict;
     }
     verdict.accepted = true;
+    return verdict;
+}
+
+Verdict RequireAccepted(const LibraryBinding& binding, const ProbeImageBytes& image) {
+    Verdict verdict = JudgeImage(binding, image);
+    if (!verdict.accepted)
+        throw ToolError(ExitRefused, "image refused: " + verdict.reason);
     return verdict;
 }

@@ -69,9 +69,7 @@ int RunConvert(const ConvertOptions& options, Console& console) {
 
     const ProbeImageBytes image = ReadImageFile(options.file);
     const LibraryBinding binding(TypeCharacter(image));
-    const Verdict verdict = JudgeImage(binding, image);
-    if (!verdict.accepted)
-        throw ToolError(ExitRefused, "image refused: " + verdict.reason);
+    const Verdict verdict = RequireAccepted(binding, image);
     const BoundLibrary& library = binding.library();
 
     std::size_t nextRaw = 0;

@@ -20,6 +20,10 @@ struct Verdict {
 // Runs ProbeInit and ProbeGetParameters of the bound library over the image.
 Verdict JudgeImage(const LibraryBinding& binding, const ProbeImageBytes& image);
 
+// The verdict of an image the command needs accepted; throws ToolError(ExitRefused)
+// with the reason when the library refuses it.
+Verdict RequireAccepted(const LibraryBinding& binding, const ProbeImageBytes& image);
+
 // Why ProbeInit refused the image with this status, for a library of this type.
 std::string ExplainRefusal(std::uint16_t status, int libraryType, const ProbeImageBytes& image);
 
