@@ -94,8 +94,8 @@ endif()
 
 # Registers a test that reads the module's file, without running it: its machine
 # type, its imports (the Windows system DLLs and the DLLs given after IMPORTS), its
-# version record (the project's version) and, where given, its module name and its
-# exports ("Name" or "Name=ordinal").
+# version record (the project's version), its time stamps (0 or the source date)
+# and, where given, its module name and its exports ("Name" or "Name=ordinal").
 # Usage: project_add_module_check(target [MODULE_NAME name] [EXPORTS ...] [IMPORTS ...])
 function(project_add_module_check target)
   if(NOT WIN32)
@@ -104,7 +104,8 @@ function(project_add_module_check target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "MODULE_NAME" "EXPORTS;IMPORTS")
   set(allowed ${PROJECT_SYSTEM_DLLS} ${arg_IMPORTS})
   string(REPLACE ";" "," allowed "${allowed}")
-  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed} --version ${PROJECT_VERSION})
+  set(options --machine ${PROJECT_PE_MACHINE} --imports ${allowed} --version ${PROJECT_VERSION}
+              --time-stamp ${PROJECT_SOURCE_DATE_EPOCH})
   if(arg_MODULE_NAME)
     list(APPEND options --module-name ${arg_MODULE_NAME})
   endif()

@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 """Checks a Windows module from its file, without running it: machine type,
 module name and exports (names, and ordinals where given), imported DLLs and
-the version record.
+the version record, the time stamps.
 
   check_module.py MODULE --machine i386 [--module-name NAME]
                   [--exports Name=1,Other,...] --imports a.dll,b.dll,...
-                  [--version 1.2.3]
+                  [--version 1.2.3] [--time-stamp SECONDS]
 
 --imports lists the DLLs the module may import; it must import at least one.
 --version: file and product version 1.2.3 (1.2.3.0 in numbers), the module's own
-file name as OriginalFilename and a FileDescription."""
+file name as OriginalFilename and a FileDescription.
+--time-stamp: every time stamp field of the module is 0 or SECONDS (the build's
+source date), never the time of the link."""
 
 import argparse
 import os
@@ -44,6 +46,7 @@ def main():
     parser.add_argument("--exports")
     parser.add_argument("--imports", required=True)
     parser.add_argument("--version")
+    parser.add_argument("--time-stamp", type=int)
     args = parser.parse_args()
 
     pe = PeFile(args.module)
@@ -71,6 +74,10 @@ def main():
 
     if args.version is not None:
         faults += version_faults(pe.version(), args.version, name)
+
+    if args.time_stamp is not None:
+        faults += [f"time stamp of the {where} is {value}, expected 0 or {args.time_stamp}"
+                   for where, value in pe.time_stamps() if value not in (0, args.time_stamp)]
 
     for fault in faults:
         print(f"{name}: {fault}")

@@ -1,11 +1,12 @@
 """Reads a Windows module (PE32 or PE32+) from its file, without running it:
-machine type, export directory, imported DLLs, resources and the version record."""
+machine type, export directory, imported DLLs, resources, the version record and
+the time stamps."""
 
 import struct
 
 MACHINES = {0x014C: "i386", 0x8664: "x86-64"}
 
-EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY = 0, 1, 2
+EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY, DEBUG_DIRECTORY = 0, 1, 2, 6
 RT_VERSION = 16
 
 
@@ -18,7 +19,7 @@ class PeFile:
         pe = self.u32(0x3C)
         if self.data[pe : pe + 4] != b"PE\0\0":
             raise ValueError(f"{path}: no PE header")
-        coff = pe + 4
+        coff = self.coff = pe + 4
         machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", self.data, coff)
         self.machine = MACHINES.get(machine, hex(machine))
         optional = coff + 20
@@ -72,6 +73,34 @@ class PeFile:
             names.append(self.text(name))
             at += 20
         return names
+
+    def time_stamps(self):
+        """[(where, value)] of every time stamp field: the file header's, the
+        export directory's, each import descriptor's, each resource table's and
+        each debug directory entry's."""
+        stamps = [("file header", self.u32(self.coff + 4))]
+        at = self.directory(EXPORT_DIRECTORY)
+        if at is not None:
+            stamps.append(("export directory", self.u32(at + 4)))
+        at = self.directory(IMPORT_DIRECTORY)
+        while at is not None and any(struct.unpack_from("<IIIII", self.data, at)):
+            stamps.append((f"import descriptor of {self.text(self.u32(at + 12))}", self.u32(at + 4)))
+            at += 20
+        root = self.directory(RESOURCE_DIRECTORY)
+        tables = [0] if root is not None else []
+        while tables:
+            table = tables.pop()
+            stamps.append((f"resource table at {table:#x}", self.u32(root + table + 4)))
+            named, numbered = struct.unpack_from("<12xHH", self.data, root + table)
+            for i in range(named + numbered):
+                target = self.u32(root + table + 16 + 8 * i + 4)
+                if target & 0x80000000:
+                    tables.append(target & 0x7FFFFFFF)
+        at = self.directory(DEBUG_DIRECTORY)
+        if at is not None:
+            for i in range(self.directories[DEBUG_DIRECTORY][1] // 28):
+                stamps.append((f"debug directory entry {i}", self.u32(at + 28 * i + 4)))
+        return stamps
 
     def resources(self):
         """{(type, name): bytes} of the first language of each resource; ids are

@@ -60,15 +60,16 @@ set_target_properties(probe-image PROPERTIES
 install(TARGETS probe-image RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 install(TARGETS i2cbrdg LIBRARY DESTINATION ${tools_library_dir} COMPONENT tools)
 
-# Its man page, from its own --help and --version.
+# Its man page, from its own --help and --version, dated by the source.
 find_program(HELP2MAN help2man REQUIRED)
 set(man_page ${CMAKE_CURRENT_BINARY_DIR}/probe-image.1)
 add_custom_command(OUTPUT ${man_page}.gz
-  COMMAND ${HELP2MAN} --no-info --section=1
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${PROJECT_SOURCE_DATE_EPOCH}
+          ${HELP2MAN} --no-info --section=1
           "--name=inspect, check, plot, edit, create, read and write probe EEPROM images"
           --output=${man_page} $<TARGET_FILE:probe-image>
   COMMAND gzip -9nf ${man_page}
-  DEPENDS probe-image
+  DEPENDS probe-image ${PROJECT_SOURCE_DATE_EPOCH_FILE}
   COMMENT "Making the man page of probe-image"
   VERBATIM)
 add_custom_target(probe_image_man_page ALL DEPENDS ${man_page}.gz)
@@ -86,7 +87,7 @@ project_install_samples(${examples_dir}/samples COMPONENT development)
 # the lintian overrides of the libraries.
 set(PROJECT_PACKAGE_MAINTAINER "Probe calibration developers <probe-calibration@example.org>"
     CACHE STRING "Maintainer of the Linux packages")
-string(TIMESTAMP PACKAGE_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)  # SOURCE_DATE_EPOCH where set
+project_source_date(PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000")
 configure_file(linux/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
   COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/changelog
@@ -103,6 +104,11 @@ foreach(component runtime development tools)
       COMPONENT ${component})
   endif()
 endforeach()
+
+# What the packages hold, built without the tests: cmake --build --target deliverables.
+add_custom_target(deliverables)
+add_dependencies(deliverables ${probe_libraries} compat_global_memory probe-image i2cbrdg
+                 probe_image_man_page package_changelog sample_images)
 
 set(CPACK_PACKAGE_NAME palvo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

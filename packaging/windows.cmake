@@ -11,12 +11,20 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/probe/include/palvo.h DESTINATION include)
 install(TARGETS i2cbrdg RUNTIME DESTINATION simulation)
 install(FILES ${PROJECT_BINARY_DIR}/i2cbrdg/i2cbrdg.def DESTINATION simulation)
+project_source_date(SOURCE_DATE "%Y-%m-%d %H:%M:%S UTC")
 configure_file(windows/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 project_install_samples(samples)
 set(example ${PROJECT_SOURCE_DIR}/examples/host)
 install(FILES ${example}/host.c ${example}/probe_library.h ${example}/probe_library_win32.c
               ${example}/README.md DESTINATION examples/host)
+
+# What the ZIP holds, built without the tests: cmake --build --target deliverables.
+add_custom_target(deliverables)
+add_dependencies(deliverables Quillet probe-image i2cbrdg sample_images)
+foreach(type IN LISTS PROBE_TYPES)
+  add_dependencies(deliverables Palvo${type} Palvo${type}_import_library)
+endforeach()
 
 set(CPACK_PACKAGE_NAME Quillet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
