@@ -141,12 +141,24 @@ std::string Markers(const PlotPanel& panel, const Mapping& map) {
     return svg;
 }
 
+// The band as one polygon: along its highs, then back along its lows.
+std::string Band(const PlotPanel& panel, const Mapping& map) {
+    std::string points;
+    for (const PlotBand& at : panel.band)
+        points += (points.empty() ? "" : " ") + PixelText(map.X(at.raw)) + "," +
+                  PixelText(map.Y(at.high));
+    for (auto at = panel.band.rbegin(); at != panel.band.rend(); ++at)
+        points += " " + PixelText(map.X(at->raw)) + "," + PixelText(map.Y(at->low));
+    return "<polygon class=\"band\"" + Attribute("points", points) +
+           Attribute("fill", panel.colour) + Attribute("fill-opacity", "0.2") + "/>\n";
+}
+
 std::string Points(const PlotPanel& panel, const Mapping& map) {
     std::string svg;
     for (const PlotPoint& point : panel.points) {
         if (!(point.raw >= map.x.low && point.raw <= map.x.high) || !std::isfinite(point.value))
             continue;
-        svg += "<circle class=\"point\"" + Pixel("cx", map.X(point.raw)) +
+        svg += "<circle" + Attribute("class", panel.pointClass) + Pixel("cx", map.X(point.raw)) +
                Pixel("cy", map.Y(point.value)) + Attribute("r", kPointRadius) +
                Attribute("fill", "none") + Attribute("stroke", kPointColour) + "/>\n";
     }
@@ -202,6 +214,13 @@ std::string Panel(const PlotPanel& panel, double top) {
         max = any ? std::max(max, point.value) : point.value;
         any = true;
     }
+    for (const PlotBand& at : panel.band) {
+        if (!std::isfinite(at.low) || !std::isfinite(at.high))
+            continue;
+        min = any ? std::min(min, at.low) : at.low;
+        max = any ? std::max(max, at.high) : at.high;
+        any = true;
+    }
     const Mapping map{ExactScale(xLow, xHigh, kXTicks), PaddedScale(min, max, kYTicks)};
 
     svg += XAxis(map);
@@ -209,6 +228,8 @@ std::string Panel(const PlotPanel& panel, double top) {
         svg += YAxis(map);
     svg += Shading(panel, map);
     svg += Markers(panel, map);
+    if (any && !panel.band.empty())
+        svg += Band(panel, map);
     if (any)
         svg += Lines(panel, map) + Points(panel, map);
     else
