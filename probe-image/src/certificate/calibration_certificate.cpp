@@ -106,7 +106,7 @@ CertificateTable CheckPoints(const char* caption, const MeasurementCheck& check)
     return table;
 }
 
-CertificateSection PlotSection(std::vector<std::string> plots) {
+CertificateSection PlotSection(std::vector<CertificatePlot> plots) {
     CertificateSection section{"plots", "Plots", {}, {}, {}, {}};
     section.paragraphs.push_back(
         "Measurements drawn over what the library computes from the image; below each curve the "
@@ -204,7 +204,7 @@ Certificate CheckCertificate(const ReportProvenance& provenance, const ReportIma
     if (check.force)
         found.tables.push_back(CheckPoints("Force (N)", *check.force));
     certificate.sections.push_back(found);
-    certificate.sections.push_back(PlotSection({plot}));
+    certificate.sections.push_back(PlotSection({{"As found: " + image.file, plot}}));
     return certificate;
 }
 
@@ -279,10 +279,10 @@ Certificate FitCertificate(const ReportProvenance& provenance, const FitReportCo
     }
     certificate.sections.push_back(left);
 
-    std::vector<std::string> plots;
-    if (!asFoundPlot.empty())
-        plots.push_back(asFoundPlot);
-    plots.push_back(asLeftPlot);
+    std::vector<CertificatePlot> plots;
+    if (asFound && !asFoundPlot.empty())
+        plots.push_back({"As found: " + asFound->file, asFoundPlot});
+    plots.push_back({"As left: " + asLeft.file, asLeftPlot});
     certificate.sections.push_back(PlotSection(plots));
     return certificate;
 }

@@ -22,8 +22,9 @@ th { text-align: left; background: #eef2f7; }
 td.n { text-align: right; font-family: "DejaVu Sans Mono", monospace; }
 tr { break-inside: avoid; }
 div.plots { display: flex; gap: 3mm; break-inside: avoid; }
-div.plot { flex: 1 1 0; }
+div.plot { flex: 0 0 49%; }
 div.plot svg { width: 100%; height: auto; }
+p.caption { font-weight: bold; }
 section { break-inside: auto; }
 )";
 
@@ -64,8 +65,9 @@ std::string Section(const CertificateSection& section) {
         html += Table(table);
     if (!section.plots.empty()) {
         html += "<div class=\"plots\">\n";
-        for (const std::string& svg : section.plots)
-            html += "<div class=\"plot\">\n" + InlineSvg(svg) + "</div>\n";
+        for (const CertificatePlot& plot : section.plots)
+            html += "<div class=\"plot\">\n" + Element("p", plot.caption, " class=\"caption\"") +
+                    "\n" + InlineSvg(plot.svg) + "</div>\n";
         html += "</div>\n";
     }
     return html + "</section>\n";

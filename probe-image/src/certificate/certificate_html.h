@@ -15,13 +15,18 @@ struct CertificateTable {
     bool numeric = true;  // cells after the first right-aligned
 };
 
+struct CertificatePlot {
+    std::string caption;
+    std::string svg;  // an SVG document
+};
+
 struct CertificateSection {
     std::string id;  // the section element's id
     std::string title;
     std::vector<std::pair<std::string, std::string>> facts;  // a two-column list
     std::vector<std::string> paragraphs;
     std::vector<CertificateTable> tables;
-    std::vector<std::string> plots;  // SVG documents, drawn side by side
+    std::vector<CertificatePlot> plots;  // side by side
 };
 
 struct Certificate {
