@@ -64,7 +64,7 @@ TEST(CoefficientUncertainty, AStraightLineMatchesTheClosedForm) {
     for (std::size_t i = 0; i < x.size(); ++i)
         ExpectRelative(uncertainty.atMeasurements[i],
                        0.03 * std::sqrt((sxx - 2 * sx * x[i] + s * x[i] * x[i]) / d), 1e-9,
-                       "u(fit) at " + std::to_string(x[i]));
+                       std::string("u(fit) at ") + std::to_string(x[i]));
     // A line's uncertainty is largest at an end of the range.
     ExpectRelative(uncertainty.largest,
                    std::max(uncertainty.atMeasurements.front(), uncertainty.atMeasurements.back()),
@@ -108,9 +108,9 @@ TEST(CoefficientUncertainty, TheMonomialConversionIsTheDirectCovariance) {
         }
         for (int i = 0; i < 3; ++i)
             for (int j = 0; j < 3; ++j)
-                ExpectRelative(
-                    uncertainty.covariance[i * 3 + j], direct(i, j), 1e-9,
-                    "C" + std::to_string(i) + std::to_string(j) + (stated ? " stated" : " scaled"));
+                ExpectRelative(uncertainty.covariance[i * 3 + j], direct(i, j), 1e-9,
+                               std::string("C") + std::to_string(i) + std::to_string(j) +
+                                   (stated ? " stated" : " scaled"));
     }
 }
 
