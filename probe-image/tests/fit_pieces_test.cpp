@@ -27,7 +27,7 @@ TEST(Measurements, RowsReadOrTheFileAndLineAreNamed) {
         {"1,2\n1,2.5\n", 2, nullptr},                // a repeated reading is a measurement
         {"raw,position\n", 0, "m.csv: no measurements"},
         {"1,2\n3;4\n", 0, "m.csv line 2: expected two numbers"},
-        {"1,2,3\n", 0, "m.csv line 1: expected two numbers"},
+        {"1,2,3,4\n", 0, "m.csv line 1: expected two numbers"},
         {"1,2\nx,4\n", 0, "line 2: raw reading \"x\" is not a number"},
         {"1,\n", 0, "line 1: value \"\" is not a number"},
         {"1,nan\n", 0, "line 1: value \"nan\" is not finite"},

@@ -2,14 +2,19 @@
 #include <optional>
 
 #include "bound_library.h"
+#include "calibration_certificate.h"
 #include "calibration_fit.h"
 #include "calibration_life.h"
+#include "certificate_html.h"
 #include "commands.h"
 #include "finding_output.h"
 #include "fit_report.h"
+#include "image_check.h"
 #include "image_file.h"
 #include "number_text.h"
 #include "plot_contents.h"
+#include "report_sources.h"
+#include "result_plots.h"
 #include "tool_error.h"
 #include "verdict.h"
 #include "whole_file.h"
@@ -79,26 +84,72 @@ FitPlan PlanOf(const FitOptions& options) {
     return plan;
 }
 
+bool Stated(const FitPlan& plan) {
+    return !plan.position.uncertainty.empty() ||
+           (plan.force && !plan.force->measurements.uncertainty.empty());
+}
+
+// The image written with the measurements; with the error panels where the
+// uncertainties are stated, the old image was checked or a report asks for them.
 std::string FitPlot(const LibraryBinding& binding, const ProbeImageBytes& image,
-                    const FitPlan& plan) {
+                    const FitPlan& plan, const CalibrationFit& fit, bool errors, bool forReport) {
     const Verdict verdict = RequireAccepted(binding, image);
     const BoundLibrary& library = binding.library();
     const PlotMeasurements measured{&plan.position,
                                     plan.force ? &plan.force->measurements : nullptr};
-    return SvgPlot(PlotContents(library, verdict.record,
-                                LibraryCalibrationLife(library, verdict.record), PlotChoice{},
-                                measured));
+    PlotDocument document =
+        PlotContents(library, verdict.record, LibraryCalibrationLife(library, verdict.record),
+                     PlotChoice{}, measured);
+    if (errors)
+        AddFitErrorPanels(document, plan, fit);
+    if (forReport)  // beside the check's plot, which shows no pressure
+        std::erase_if(document.panels,
+                      [](const PlotPanel& panel) { return panel.id == "pressure"; });
+    return SvgPlot(document);
+}
+
+// The old image checked on the measurements, before the fit binds its library.
+struct AsFound {
+    ImageCheck check;
+    ReportImage image;
+    std::string plot;  // for the report
+};
+
+std::optional<AsFound> CheckAsFound(const FitOptions& options, const FitPlan& plan) {
+    if (options.asFound.empty())
+        return std::nullopt;
+    const ProbeImageBytes image = ReadImageFile(options.asFound);
+    const LibraryBinding binding(TypeCharacter(image));
+    const Verdict verdict = JudgeImage(binding, image);
+    if (!verdict.accepted)
+        throw ToolError(ExitRefused,
+                        "--as-found " + options.asFound + ": image refused: " + verdict.reason);
+    const BoundLibrary& library = binding.library();
+    AsFound found;
+    found.check = CheckImage(
+        library, {&plan.position, plan.force ? &plan.force->measurements : nullptr, {}, {}});
+    found.image = ReportImageOf(options.asFound, verdict.record);
+    if (!options.report.empty())
+        found.plot = SvgPlot(CheckPlot(
+            library, verdict.record, LibraryCalibrationLife(library, verdict.record), found.check));
+    return found;
 }
 
 }  // namespace
 
 int RunFit(const FitOptions& options, Console& console) {
     const FitPlan plan = PlanOf(options);
+    const std::optional<AsFound> asFound = CheckAsFound(options, plan);
     const LibraryBinding binding(TypeCharacterOf(options.type));
     if (!binding.Bound())
         throw ToolError(ExitRefused, binding.failure());
     const CalibrationFit fit = FitCalibration(binding.library(), plan);
-    const std::string plot = options.plot.empty() ? "" : FitPlot(binding, fit.image.image, plan);
+    const std::string plot = options.plot.empty()
+                                 ? ""
+                                 : FitPlot(binding, fit.image.image, plan, fit,
+                                           Stated(plan) || asFound.has_value(), false);
+    const std::string reportPlot =
+        options.report.empty() ? "" : FitPlot(binding, fit.image.image, plan, fit, true, true);
 
     for (const std::string& note : fit.image.notes)
         console.err << "note: " << note << "\n";
@@ -112,7 +163,21 @@ int RunFit(const FitOptions& options, Console& console) {
     if (!options.plot.empty())
         WriteWholeFile(options.plot, plot);
 
-    const FitReportContext report{plan, fit, binding.library().fileName, options.output};
+    const FitReportContext report{plan,
+                                  fit,
+                                  binding.library().fileName,
+                                  options.output,
+                                  asFound ? &asFound->check : nullptr,
+                                  options.asFound};
+    if (!options.report.empty()) {
+        const Verdict written = JudgeImage(binding, fit.image.image);
+        WriteWholeFile(options.report,
+                       CertificateHtml(FitCertificate(
+                           ProvenanceNow(options.operatorName, binding.library().fileName), report,
+                           ReportImageOf(options.output, written.record), reportPlot,
+                           asFound ? std::optional<ReportImage>(asFound->image) : std::nullopt,
+                           asFound ? asFound->plot : "")));
+    }
     if (options.json)
         console.out << FitReportJson(report).dump(2) << "\n";
     else

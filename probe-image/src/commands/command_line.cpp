@@ -137,7 +137,8 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
         ->check(CLI::IsMember({2, 3, 6}));
     fitCommand
         ->add_option("--position", fit.position,
-                     "CSV of raw,position measurements (raw: what ProbeGetPosition takes)")
+                     "CSV of raw,position measurements (raw: what ProbeGetPosition takes); a "
+                     "third column, the standard uncertainty u, makes the fit weighted (1/u)")
         ->required();
     fitCommand->add_option("--order", fit.order,
                            "position order, or auto: chosen from 1 to the image's limit by "
@@ -156,7 +157,47 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
                            std::string(kFieldHelp) + "; Gain defaults to 52");
     fitCommand->add_flag("--json", fit.json, "JSON for scripts");
     fitCommand->add_option("--plot", fit.plot,
-                           "SVG of the image written with the measurements drawn over it");
+                           "SVG of the image written with the measurements drawn over it (and "
+                           "the errors with the band of +-2u of the fit below, where "
+                           "uncertainties are stated or --as-found is given)");
+    fitCommand->add_option("--as-found", fit.asFound,
+                           "the probe's old image, checked on the same measurements first: "
+                           "its errors are reported beside those of the image written");
+    fitCommand->add_option("--report", fit.report,
+                           "a calibration report as one self-contained printable HTML page");
+    fitCommand->add_option("--operator", fit.operatorName, "who calibrated, for the report");
+
+    CheckOptions check;
+    double tolerance = 0;
+    double forceTolerance = 0;
+    CLI::App* checkCommand = app.add_subcommand(
+        "check",
+        "The errors of an image against measurements, through the library: per measurement, "
+        "RMS, largest, and the largest as a share of the measured span");
+    checkCommand->add_option("FILE", check.file, "image file")->required();
+    checkCommand
+        ->add_option("--position", check.position,
+                     "CSV of raw,position measurements, or raw,position,u with the standard "
+                     "uncertainty u")
+        ->required();
+    checkCommand->add_option("--force", check.force,
+                             "CSV of raw,force measurements (or raw,force,u)");
+    checkCommand->add_flag("--json", check.json, "JSON for scripts");
+    checkCommand->add_option("--plot", check.plot,
+                             "SVG of the image with the measurements and the errors below");
+    CLI::Option* toleranceOption =
+        checkCommand
+            ->add_option("--tolerance", tolerance,
+                         "largest position error in mm that passes (beyond it: status 3)")
+            ->check(CLI::NonNegativeNumber);
+    CLI::Option* forceToleranceOption =
+        checkCommand
+            ->add_option("--force-tolerance", forceTolerance,
+                         "largest force error in N that passes (beyond it: status 3)")
+            ->check(CLI::NonNegativeNumber);
+    checkCommand->add_option("--report", check.report,
+                             "a calibration report as one self-contained printable HTML page");
+    checkCommand->add_option("--operator", check.operatorName, "who checked, for the report");
 
     ConvertOptions convert;
     ConvertInputs inputs;
@@ -212,6 +253,13 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
             return RunNew(fresh, console);
         if (fitCommand->parsed())
             return RunFit(fit, console);
+        if (checkCommand->parsed()) {
+            if (toleranceOption->count() > 0)
+                check.tolerance = tolerance;
+            if (forceToleranceOption->count() > 0)
+                check.forceTolerance = forceTolerance;
+            return RunCheck(check, console);
+        }
         if (convertCommand->parsed()) {
             convert.conversions = ConversionsInOrder(*convertCommand, inputs);
             return RunConvert(convert, console);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -54,7 +55,22 @@ struct FitOptions {
     std::string output;
     std::vector<std::string> assignments;
     bool json = false;
-    std::string plot;  // an SVG of the image written with the measurements; empty: none
+    std::string plot;     // an SVG of the image written with the measurements; empty: none
+    std::string asFound;  // the old image, checked on the same measurements; empty: none
+    std::string report;   // an HTML calibration report; empty: none
+    std::string operatorName;
+};
+
+struct CheckOptions {
+    std::string file;
+    std::string position;  // measurements raw,position
+    std::string force;     // measurements raw,force; empty: no force check
+    bool json = false;
+    std::string plot;  // an SVG of the image with the measurements and errors; empty: none
+    std::optional<double> tolerance;       // mm
+    std::optional<double> forceTolerance;  // N
+    std::string report;
+    std::string operatorName;
 };
 
 enum class ConversionKind { Force, Pressure, Position, Sample };
@@ -86,6 +102,7 @@ int RunPlot(const PlotOptions& options, Console& console);
 int RunEdit(const EditOptions& options, Console& console);
 int RunNew(const NewOptions& options, Console& console);
 int RunFit(const FitOptions& options, Console& console);
+int RunCheck(const CheckOptions& options, Console& console);
 int RunConvert(const ConvertOptions& options, Console& console);
 int RunRead(const ReadOptions& options, Console& console);
 int RunStatus(Console& console);

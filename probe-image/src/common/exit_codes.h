@@ -20,6 +20,7 @@ inline constexpr char kExitCodeHelp[] =
     "     measurements that do not read, are not finite or too few for the order\n"
     "  3  refused: the probe library refuses the image or the edited record\n"
     "     (also: no library for the image's type; show --strict: a finding is an error;\n"
-    "     fit: an image further from the measurements than no calibration)\n"
+    "     fit: an image further from the measurements than no calibration;\n"
+    "     check: an error beyond --tolerance or --force-tolerance)\n"
     "  4  bridge: no bridge, no probe, bus error or a failed page write\n"
     "  5  verify: the EEPROM read back differs from the file written\n";

@@ -92,10 +92,20 @@ std::uint8_t GainOf(std::vector<FieldEdit>& edits) {
     return kUnityGain;
 }
 
+// 1/u in the polynomial's units, for a polynomial whose result is outputPerValue
+// times its value.
+std::vector<double> WeightsOf(const std::vector<double>& uncertainties, double outputPerValue) {
+    std::vector<double> weights;
+    for (double u : uncertainties)
+        weights.push_back(std::abs(outputPerValue) / u);
+    return weights;
+}
+
 PolynomialSamples PositionSamples(const Measurements& measurements, std::uint8_t gain) {
     PolynomialSamples samples;
     samples.outputPerValue = kPositionPerValue;
     samples.measured = measurements.value;
+    samples.weights = WeightsOf(measurements.uncertainty, samples.outputPerValue);
     for (float raw : measurements.raw) {
         samples.x.push_back(PositionArgument(raw, gain));
         if (!std::isfinite(samples.x.back()))
@@ -129,14 +139,6 @@ EncodedImage Build(const BoundLibrary& library, const FitPlan& plan,
         all.push_back(Edit("ForceX0", ShortestText(values.forceX0)));
     }
     return NewImage(library, plan.type, all);
-}
-
-LibraryResults Results(std::vector<float> outputs, const Measurements& measurements) {
-    LibraryResults results;
-    results.outputs = std::move(outputs);
-    results.residuals = Residuals(results.outputs, measurements.value);
-    results.summary = Summarise(results.residuals);
-    return results;
 }
 
 double SpacingRms(const std::vector<double>& values) {
@@ -222,7 +224,37 @@ std::string Uselessness(const LibraryResults& results, const Measurements& measu
            DoubleText(spread) + "): worse than no calibration";
 }
 
+void AddChiSquareWarning(const LibraryResults& results, const char* in,
+                         std::vector<Finding>& warnings) {
+    if (!results.reducedChiSquare ||
+        !FarFromOne(*results.reducedChiSquare, results.degreesOfFreedom))
+        return;
+    const double value = *results.reducedChiSquare;
+    warnings.push_back(Warning(
+        "uncertainty-mismatch", in,
+        "reduced chi-square " + DoubleText(value) + " with " +
+            std::to_string(results.degreesOfFreedom) +
+            " degrees of freedom: the stated uncertainties are " +
+            (value > 1 ? "smaller" : "larger") +
+            " than the scatter of the measurements about the fit, or the order does not suit them",
+        {{"reducedChiSquare", value},
+         {"degreesOfFreedom", static_cast<double>(results.degreesOfFreedom)}}));
+}
+
 }  // namespace
+
+LibraryResults ResultsAgainst(std::vector<float> outputs, const Measurements& measurements,
+                              std::size_t parameters) {
+    LibraryResults results;
+    results.outputs = std::move(outputs);
+    results.residuals = Residuals(results.outputs, measurements.value);
+    results.summary = Summarise(results.residuals);
+    results.reducedChiSquare =
+        ReducedChiSquare(results.residuals, measurements.uncertainty, parameters);
+    if (results.reducedChiSquare)
+        results.degreesOfFreedom = results.residuals.size() - parameters;
+    return results;
+}
 
 CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan) {
     CheckPlan(plan);
@@ -256,6 +288,8 @@ CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan) 
             forceRaws.push_back(measured.raw[i]);
             forceSamples.x.push_back(measured.raw[i]);
             forceSamples.measured.push_back(measured.value[i]);
+            if (!measured.uncertainty.empty())
+                forceSamples.weights.push_back(1 / measured.uncertainty[i]);
         }
         const std::string source = measured.source + " between x2 and x1";
         if (forceSamples.x.empty())
@@ -302,11 +336,14 @@ CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan) 
     fit.forceX2 = record.ForceX2;
     fit.forceF1 = record.ForceF1;
     fit.forceF2 = record.ForceF2;
-    fit.positionResults =
-        Results(PositionReadings(library, plan.position.raw).values, plan.position);
-    if (plan.force)
-        fit.forceResults = Results(ForceCurve(library, plan.force->measurements.raw).values,
-                                   plan.force->measurements);
+    fit.positionResults = ResultsAgainst(PositionReadings(library, plan.position.raw).values,
+                                         plan.position, fit.position.order + 1u);
+    if (plan.force) {
+        // The piecewise law fits its polynomial, the linear one k and x0.
+        const std::size_t parameters = fit.forcePolynomial ? fit.forcePolynomial->order + 1u : 2u;
+        fit.forceResults = ResultsAgainst(ForceCurve(library, plan.force->measurements.raw).values,
+                                          plan.force->measurements, parameters);
+    }
 
     fit.refusal = Uselessness(fit.positionResults, plan.position, "positions");
     if (fit.forceResults && fit.refusal.empty())
@@ -318,5 +355,9 @@ CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan) 
                               fit.warnings);
     if (fit.linearForce)
         AddLinearWarning(*fit.linearForce, plan.force->measurements.value, fit.warnings);
+    AddChiSquareWarning(fit.positionResults, kPositionField, fit.warnings);
+    if (fit.forceResults)
+        AddChiSquareWarning(*fit.forceResults, fit.forcePolynomial ? kForceField : "ForceK",
+                            fit.warnings);
     return fit;
 }

@@ -38,7 +38,17 @@ struct LibraryResults {
     std::vector<float> outputs;
     std::vector<double> residuals;  // output - measured
     ResidualSummary summary;
+    // Against the measurements' stated uncertainties, where given and where there
+    // are more measurements than fitted parameters.
+    std::optional<double> reducedChiSquare;
+    std::size_t degreesOfFreedom = 0;
 };
+
+// What the library computes at measured readings, against the measurements; with
+// the reduced chi-square for this many fitted parameters where uncertainties are
+// stated.
+LibraryResults ResultsAgainst(std::vector<float> outputs, const Measurements& measurements,
+                              std::size_t parameters);
 
 struct CalibrationFit {
     std::uint8_t gain = 0;

@@ -11,13 +11,27 @@
 #include <nlohmann/json.hpp>
 
 #include "calibration_fit.h"
+#include "image_check.h"
+#include "result_table.h"
 
 struct FitReportContext {
     const FitPlan& plan;
     const CalibrationFit& fit;
     std::string library;  // the library file
     std::string output;   // the image file written
+    // The old image checked on the same measurements before the fit; none: not asked.
+    const ImageCheck* asFound = nullptr;
+    std::string asFoundFile;
 };
+
+// The force fit's uncertainty at every force measurement: of the line, or of the
+// polynomial between the thresholds (0 outside, where the law is a constant).
+std::vector<double> ForceFitUncertainty(const CalibrationFit& fit, const Measurements& measured);
+
+// Per measurement: the measurement's stated uncertainty and that of the fit where
+// uncertainties are stated, the as-found error where the old image was checked.
+std::vector<ResultColumn> FitColumns(const Measurements& measured, const LibraryResults* asFound,
+                                     const std::vector<double>& fittedUncertainty, bool json);
 
 void PrintFitReport(const FitReportContext& report, std::ostream& out);
 nlohmann::ordered_json FitReportJson(const FitReportContext& report);

@@ -44,7 +44,8 @@ class Refiner {
   public:
     Refiner(const PolynomialSamples& samples, std::size_t columns, const LibraryOutputs& outputs)
         : samples_(samples),
-          rounding_(samples.x, PolynomialTargets(samples), static_cast<unsigned>(columns - 1)),
+          rounding_(samples.x, PolynomialTargets(samples), static_cast<unsigned>(columns - 1),
+                    samples.weights),
           powers_(MonomialPowers(samples.x, static_cast<unsigned>(columns - 1))),
           outputs_(outputs) {}
 

@@ -19,6 +19,9 @@ struct PolynomialSamples {
     std::vector<double> x;         // the polynomial's argument at each measurement
     std::vector<double> measured;  // what the library's result should be there
     double outputPerValue = 1;     // result = outputPerValue x polynomial, as a model
+    // 1/u of each measurement in the polynomial's units (|outputPerValue| / u for a
+    // result's standard uncertainty u); empty: unweighted.
+    std::vector<double> weights;
 };
 
 // What the polynomial itself should be at each measurement: measured / outputPerValue.

@@ -12,12 +12,6 @@ using Eigen::Index;
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
 
-// x mapped to t = (x - centre) / halfWidth, which spans -1 to 1.
-struct ScaledAxis {
-    double centre = 0;
-    double halfWidth = 1;
-};
-
 ScaledAxis AxisOf(std::span<const double> x) {
     const auto [low, high] = std::minmax_element(x.begin(), x.end());
     ScaledAxis axis;
@@ -28,39 +22,55 @@ ScaledAxis AxisOf(std::span<const double> x) {
     return axis;
 }
 
-// T_k(t) for k = 0..order, one row per x.
-MatrixXd ChebyshevDesign(std::span<const double> x, const ScaledAxis& axis, unsigned order) {
+// T_k(t) for k = 0..order, one row per x, each row times its weight where given.
+MatrixXd ChebyshevDesign(std::span<const double> x, const ScaledAxis& axis, unsigned order,
+                         std::span<const double> weights) {
     MatrixXd design(static_cast<Index>(x.size()), static_cast<Index>(order) + 1);
     for (Index i = 0; i < design.rows(); ++i) {
-        const double t = (x[static_cast<std::size_t>(i)] - axis.centre) / axis.halfWidth;
-        design(i, 0) = 1;
-        if (order >= 1)
-            design(i, 1) = t;
-        for (unsigned k = 2; k <= order; ++k)
-            design(i, k) = 2 * t * design(i, k - 1) - design(i, k - 2);
+        const std::vector<double> row = ChebyshevRow(x[static_cast<std::size_t>(i)], axis, order);
+        const double weight = weights.empty() ? 1 : weights[static_cast<std::size_t>(i)];
+        for (unsigned k = 0; k <= order; ++k)
+            design(i, k) = weights.empty() ? row[k] : weight * row[k];
     }
     return design;
 }
 
-// The monomial coefficients in x of sum b_k T_k((x - centre) / halfWidth).
 std::vector<double> ToMonomials(const VectorXd& b, const ScaledAxis& axis) {
-    const std::size_t count = static_cast<std::size_t>(b.size());
+    return ChebyshevToMonomials(
+        std::span<const double>(b.data(), static_cast<std::size_t>(b.size())), axis);
+}
+
+}  // namespace
+
+std::vector<double> ChebyshevRow(double x, const ScaledAxis& axis, unsigned order) {
+    std::vector<double> row(order + 1);
+    const double t = (x - axis.centre) / axis.halfWidth;
+    row[0] = 1;
+    if (order >= 1)
+        row[1] = t;
+    for (unsigned k = 2; k <= order; ++k)
+        row[k] = 2 * t * row[k - 1] - row[k - 2];
+    return row;
+}
+
+std::vector<double> ChebyshevToMonomials(std::span<const double> b, const ScaledAxis& axis) {
+    const std::size_t count = b.size();
     // Powers of t, with the coefficients of T_k from T_k = 2 t T_(k-1) - T_(k-2).
     std::vector<double> a(count, 0);
     std::vector<double> previous(count, 0);
     std::vector<double> current(count, 0);
     previous[0] = 1;
-    a[0] = b(0);
+    a[0] = b[0];
     if (count > 1) {
         current[1] = 1;
-        a[1] = b(1);
+        a[1] = b[1];
     }
     for (std::size_t k = 2; k < count; ++k) {
         std::vector<double> next(count, 0);
         for (std::size_t j = 0; j < count; ++j)
             next[j] = (j > 0 ? 2 * current[j - 1] : 0) - previous[j];
         for (std::size_t j = 0; j <= k; ++j)
-            a[j] += b(static_cast<Index>(k)) * next[j];
+            a[j] += b[k] * next[j];
         previous = std::move(current);
         current = std::move(next);
     }
@@ -75,6 +85,8 @@ std::vector<double> ToMonomials(const VectorXd& b, const ScaledAxis& axis) {
             a[j] -= axis.centre * a[j + 1];
     return a;
 }
+
+namespace {
 
 double ConditionNumber(const VectorXd& singularValues) {
     const double smallest = singularValues(singularValues.size() - 1);
@@ -102,8 +114,8 @@ double MonomialCondition(std::span<const double> x, unsigned order) {
 // of the Chebyshev design are those of order k, so one Householder QR serves all.
 class ChebyshevSolve {
   public:
-    ChebyshevSolve(std::span<const double> x, unsigned order)
-        : axis_(AxisOf(x)), qr_(ChebyshevDesign(x, axis_, order)) {}
+    ChebyshevSolve(std::span<const double> x, unsigned order, std::span<const double> weights)
+        : axis_(AxisOf(x)), qr_(ChebyshevDesign(x, axis_, order, weights)) {}
 
     // Q^T y: its first k + 1 entries give the order-k solution, the rest its residual.
     VectorXd Rotated(const VectorXd& y) const { return qr_.householderQ().transpose() * y; }
@@ -128,6 +140,22 @@ class ChebyshevSolve {
         return qr_.householderQ() * kept;
     }
 
+    // (R^T R)^-1 of the order-k solve, row-major.
+    std::vector<double> UnitCovariance(unsigned k) const {
+        const Index n = static_cast<Index>(k) + 1;
+        const MatrixXd inverse =
+            qr_.matrixQR().topLeftCorner(n, n).triangularView<Eigen::Upper>().solve(
+                MatrixXd::Identity(n, n));
+        const MatrixXd covariance = inverse * inverse.transpose();
+        std::vector<double> entries(static_cast<std::size_t>(n * n));
+        for (Index i = 0; i < n; ++i)
+            for (Index j = 0; j < n; ++j)
+                entries[static_cast<std::size_t>(i * n + j)] = covariance(i, j);
+        return entries;
+    }
+
+    const ScaledAxis& axis() const { return axis_; }
+
     double Condition(unsigned order) const {
         const Index n = static_cast<Index>(order) + 1;
         const MatrixXd r = qr_.matrixQR().topLeftCorner(n, n).triangularView<Eigen::Upper>();
@@ -141,6 +169,14 @@ class ChebyshevSolve {
 
 VectorXd AsVector(std::span<const double> values) {
     return Eigen::Map<const VectorXd>(values.data(), static_cast<Index>(values.size()));
+}
+
+// y times the weights, where given.
+VectorXd Weighted(std::span<const double> y, std::span<const double> weights) {
+    VectorXd target = AsVector(y);
+    if (!weights.empty())
+        target.array() *= AsVector(weights).array();
+    return target;
 }
 
 }  // namespace
@@ -159,13 +195,17 @@ std::vector<double> MonomialPowers(std::span<const double> x, unsigned order) {
 }
 
 PolynomialLeastSquares FitPolynomial(std::span<const double> x, std::span<const double> y,
-                                     unsigned order) {
-    const ChebyshevSolve solve(x, order);
-    const VectorXd rotated = solve.Rotated(AsVector(y));
+                                     unsigned order, std::span<const double> weights) {
+    const ChebyshevSolve solve(x, order, weights);
+    const VectorXd rotated = solve.Rotated(Weighted(y, weights));
     PolynomialLeastSquares fit;
     fit.coefficients = solve.Monomials(rotated, order);
-    const VectorXd fitted = solve.Fitted(rotated, order);
+    VectorXd fitted = solve.Fitted(rotated, order);
+    if (!weights.empty())
+        fitted.array() /= AsVector(weights).array();
     fit.fitted.assign(fitted.data(), fitted.data() + fitted.size());
+    fit.axis = solve.axis();
+    fit.basisCovariance = solve.UnitCovariance(order);
     // Order k leaves the rotated entries from k + 1 on unexplained.
     fit.residualSquares.assign(order + 1, 0);
     double tail = rotated.tail(rotated.size() - static_cast<Index>(order) - 1).squaredNorm();
@@ -179,23 +219,26 @@ PolynomialLeastSquares FitPolynomial(std::span<const double> x, std::span<const 
 }
 
 struct CompensatedRounding::State {
-    State(std::span<const double> x, std::span<const double> y, unsigned order)
+    State(std::span<const double> x, std::span<const double> y, unsigned order,
+          std::span<const double> w)
         : count(x.size()),
           columns(order + 1),
-          solve(x, order),
+          solve(x, order, w),
           powers(MonomialPowers(x, order)),
-          target(AsVector(y)) {}
+          weights(w.begin(), w.end()),
+          target(Weighted(y, w)) {}
 
     std::size_t count;
     std::size_t columns;
     ChebyshevSolve solve;
     std::vector<double> powers;
-    VectorXd target;
+    std::vector<double> weights;
+    VectorXd target;  // weighted
 };
 
 CompensatedRounding::CompensatedRounding(std::span<const double> x, std::span<const double> y,
-                                         unsigned order)
-    : state_(std::make_unique<State>(x, y, order)) {}
+                                         unsigned order, std::span<const double> weights)
+    : state_(std::make_unique<State>(x, y, order, weights)) {}
 
 CompensatedRounding::~CompensatedRounding() = default;
 
@@ -208,8 +251,9 @@ std::vector<float> CompensatedRounding::Round(std::vector<float> coefficients,
             coefficients[k] = static_cast<float>(
                 s.solve.Monomials(s.solve.Rotated(target), static_cast<unsigned>(k))[k]);
         for (std::size_t i = 0; i < s.count; ++i)
-            target(static_cast<Index>(i)) -=
-                static_cast<double>(coefficients[k]) * s.powers[i * s.columns + k];
+            target(static_cast<Index>(i)) -= static_cast<double>(coefficients[k]) *
+                                             s.powers[i * s.columns + k] *
+                                             (s.weights.empty() ? 1 : s.weights[i]);
     }
     return coefficients;
 }

@@ -1,5 +1,6 @@
 #include "linear_force_fit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -16,14 +17,25 @@ float Hundredths(double steps) {
     return static_cast<float>(steps / kHundredths);
 }
 
-// The x0 that fits best for a given k: the mean of raw - force / k.
+// The x0 that fits best for a given k: the mean of raw - force / k, weighted by
+// 1/u^2 where uncertainties are stated.
 double BestZero(const Measurements& measurements, double k) {
     if (k == 0)
         return 0;
+    if (measurements.uncertainty.empty()) {
+        double sum = 0;
+        for (std::size_t i = 0; i < measurements.raw.size(); ++i)
+            sum += measurements.raw[i] - measurements.value[i] / k;
+        return sum / static_cast<double>(measurements.raw.size());
+    }
     double sum = 0;
-    for (std::size_t i = 0; i < measurements.raw.size(); ++i)
-        sum += measurements.raw[i] - measurements.value[i] / k;
-    return sum / static_cast<double>(measurements.raw.size());
+    double weights = 0;
+    for (std::size_t i = 0; i < measurements.raw.size(); ++i) {
+        const double weight = 1 / (measurements.uncertainty[i] * measurements.uncertainty[i]);
+        sum += weight * (measurements.raw[i] - measurements.value[i] / k);
+        weights += weight;
+    }
+    return sum / weights;
 }
 
 }  // namespace
@@ -33,10 +45,23 @@ LinearForceFit FitLinearForce(const Measurements& measurements, const LinearLawO
     if (DistinctCount(raw) < 2)
         throw ToolError(ExitFile, measurements.source +
                                       ": a linear force law needs at least 2 different readings");
-    const PolynomialLeastSquares line = FitPolynomial(raw, measurements.value, 1);
+    std::vector<double> weights;
+    for (double u : measurements.uncertainty)
+        weights.push_back(1 / u);
+    const PolynomialLeastSquares line = FitPolynomial(raw, measurements.value, 1, weights);
     LinearForceFit fit;
     fit.slope = line.coefficients[1];
     fit.zero = fit.slope != 0 ? -line.coefficients[0] / fit.slope : 0;
+    fit.line = PolynomialUncertaintyOf(line, raw, !weights.empty(), 1);
+    const std::vector<double>& c = fit.line.covariance;  // of a0, a1
+    fit.slopeUncertainty = std::sqrt(c[3]);
+    if (fit.slope != 0) {
+        // d x0 / d a0 = -1 / a1, d x0 / d a1 = a0 / a1^2
+        const double d0 = -1 / fit.slope;
+        const double d1 = line.coefficients[0] / (fit.slope * fit.slope);
+        fit.zeroUncertainty =
+            std::sqrt(std::max(0.0, d0 * d0 * c[0] + 2 * d0 * d1 * c[1] + d1 * d1 * c[3]));
+    }
     std::vector<double> residuals(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i)
         residuals[i] = line.fitted[i] - measurements.value[i];

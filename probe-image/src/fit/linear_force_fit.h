@@ -1,7 +1,7 @@
 // The linear force law of a type-3 or type-6 image, force = (raw - x0) k, fitted to
 // measurements. The image holds k and x0 as text with two decimals, so the law
 // stored is the best of the neighbouring two-decimal values as the library
-// computes with them.
+// computes with them. With stated uncertainties the line is weighted by 1/u.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "measurements.h"
+#include "polynomial_uncertainty.h"
 #include "residuals.h"
 
 // The library's forces at every measured reading for a candidate k and x0.
@@ -25,6 +26,11 @@ struct LinearForceFit {
     float forceX0 = 0;
     ResidualSummary refinedResiduals;
     std::size_t trials = 0;
+    // Standard uncertainties of k and x0 in double, from the covariance of the line
+    // force = a0 + a1 raw (k = a1, x0 = -a0 / a1), propagated to first order.
+    double slopeUncertainty = 0;
+    double zeroUncertainty = 0;
+    PolynomialUncertainty line;
 };
 
 // Throws ToolError(ExitFile) when fewer than two different readings are measured.

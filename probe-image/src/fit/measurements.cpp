@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "number_text.h"
+#include "sha256.h"
 #include "tool_error.h"
 #include "whole_file.h"
 
@@ -20,17 +21,24 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
+constexpr std::size_t kMostFields = 3;  // raw, value, uncertainty
+
 struct Row {
-    std::string_view raw;
-    std::string_view value;
-    bool twoFields = false;
+    std::string_view fields[kMostFields];
+    std::size_t count = 0;  // 0 for more fields than kMostFields
 };
 
 Row SplitRow(std::string_view line) {
-    const std::size_t comma = line.find(',');
-    if (comma == std::string_view::npos || line.find(',', comma + 1) != std::string_view::npos)
-        return {};
-    return {Trimmed(line.substr(0, comma)), Trimmed(line.substr(comma + 1)), true};
+    Row row;
+    while (true) {
+        if (row.count == kMostFields)
+            return {};
+        const std::size_t comma = line.find(',');
+        row.fields[row.count++] = Trimmed(line.substr(0, comma));
+        if (comma == std::string_view::npos)
+            return row;
+        line.remove_prefix(comma + 1);
+    }
 }
 
 [[noreturn]] void Refuse(const std::string& source, std::size_t line, const std::string& why) {
@@ -54,6 +62,7 @@ Measurements ParseMeasurements(std::string_view text, const std::string& source)
     Measurements measurements;
     measurements.source = source;
     bool headerAllowed = true;
+    std::size_t columns = 0;  // as the first row of numbers has them
     std::size_t lineNumber = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -68,14 +77,27 @@ Measurements ParseMeasurements(std::string_view text, const std::string& source)
         headerAllowed = false;
         if (header)
             continue;
-        if (!row.twoFields)
-            Refuse(source, lineNumber, "expected two numbers separated by a comma: raw,value");
-        const double raw = Finite(row.raw, "raw reading", source, lineNumber);
+        if (columns == 0 && row.count >= 2)
+            columns = row.count;
+        if (row.count < 2 || row.count != columns)
+            Refuse(source, lineNumber,
+                   columns == 3 ? "expected three numbers separated by commas, as in the first "
+                                  "row: raw,value,uncertainty"
+                                : "expected two numbers separated by a comma: raw,value (or "
+                                  "raw,value,uncertainty in every row)");
+        const double raw = Finite(row.fields[0], "raw reading", source, lineNumber);
         if (std::fabs(raw) > std::numeric_limits<float>::max())
             Refuse(source, lineNumber,
-                   "raw reading \"" + std::string(row.raw) + "\" does not fit a float");
+                   "raw reading \"" + std::string(row.fields[0]) + "\" does not fit a float");
         measurements.raw.push_back(static_cast<float>(raw));
-        measurements.value.push_back(Finite(row.value, "value", source, lineNumber));
+        measurements.value.push_back(Finite(row.fields[1], "value", source, lineNumber));
+        if (columns == 3) {
+            const double u = Finite(row.fields[2], "uncertainty", source, lineNumber);
+            if (!(u > 0))
+                Refuse(source, lineNumber,
+                       "uncertainty \"" + std::string(row.fields[2]) + "\" is not above 0");
+            measurements.uncertainty.push_back(u);
+        }
     }
     if (measurements.raw.empty())
         throw ToolError(ExitFile, source + ": no measurements (rows raw,value)");
@@ -89,5 +111,8 @@ Measurements ReadMeasurements(const std::filesystem::path& path) {
         text << file.rdbuf();
     if (!file || file.bad())
         throw ToolError(ExitFile, "cannot read " + QuotedPath(path));
-    return ParseMeasurements(text.str(), path.string());
+    const std::string bytes = text.str();
+    Measurements measurements = ParseMeasurements(bytes, path.string());
+    measurements.sha256 = Sha256Hex(bytes);
+    return measurements;
 }

@@ -11,14 +11,17 @@ constexpr unsigned kLowestChosenOrder = 1;
 constexpr double kUniformRoundingVariance = 1.0 / 12.0;  // of a rounding error, in spacings^2
 
 // The variance that the float32 rounding of the polynomial's value and of the
-// library's result adds to each residual, in the polynomial's units, on average.
+// library's result adds to each residual, in the polynomial's units (weighted where
+// the samples are), on average.
 double RoundingVariance(const PolynomialSamples& samples) {
     double sum = 0;
     const double scale = std::abs(samples.outputPerValue);
-    for (double measured : samples.measured) {
+    for (std::size_t i = 0; i < samples.measured.size(); ++i) {
+        const double measured = samples.measured[i];
         const double value = FloatSpacing(measured / samples.outputPerValue);
         const double output = FloatSpacing(measured) / scale;
-        sum += (value * value + output * output) * kUniformRoundingVariance;
+        const double weight = samples.weights.empty() ? 1 : samples.weights[i];
+        sum += (value * value + output * output) * kUniformRoundingVariance * weight * weight;
     }
     return sum / static_cast<double>(samples.measured.size());
 }
@@ -57,12 +60,15 @@ PolynomialFit SolvePolynomial(const PolynomialSamples& samples, const OrderReque
             throw ToolError(ExitFile, source + ": " + Readings(fit.distinct) +
                                           ", but a fit needs at least " +
                                           std::to_string(kLowestChosenOrder + 1));
-        const PolynomialLeastSquares all = FitPolynomial(samples.x, targets, highest);
+        const PolynomialLeastSquares all =
+            FitPolynomial(samples.x, targets, highest, samples.weights);
         fit.criterion = ChooseOrder(all.residualSquares, count, floor, kLowestChosenOrder);
         fit.order = fit.criterion.order;
         fit.chosen = true;
     }
-    fit.solution = FitPolynomial(samples.x, targets, fit.order);
+    fit.solution = FitPolynomial(samples.x, targets, fit.order, samples.weights);
+    fit.uncertainty = PolynomialUncertaintyOf(fit.solution, samples.x, !samples.weights.empty(),
+                                              samples.outputPerValue);
     if (!fit.chosen && fit.order >= kLowestChosenOrder)
         fit.criterion = ChooseOrder(fit.solution.residualSquares, count, floor, kLowestChosenOrder);
     fit.preferredOrder = fit.order >= kLowestChosenOrder ? fit.criterion.order : fit.order;

@@ -12,6 +12,7 @@
 #include "float_coefficients.h"
 #include "least_squares.h"
 #include "order_choice.h"
+#include "polynomial_uncertainty.h"
 #include "residuals.h"
 
 struct OrderRequest {
@@ -28,10 +29,12 @@ struct PolynomialFit {
     unsigned preferredOrder = 0;  // the criterion's choice up to the order used
     PolynomialLeastSquares solution;
     ResidualSummary doubleResiduals;  // the solution in double, in the library's units
+    PolynomialUncertainty uncertainty;
     FloatFit floats;
 };
 
-// Orders and the solution in double; no library involved. Throws ToolError(ExitFile)
+// Orders, the solution in double and its uncertainty; no library involved. With
+// weights the criterion scores the weighted residuals. Throws ToolError(ExitFile)
 // when the measurements hold fewer different arguments than the order needs.
 PolynomialFit SolvePolynomial(const PolynomialSamples& samples, const OrderRequest& request,
                               const std::string& source);

@@ -141,12 +141,32 @@ std::string Markers(const PlotPanel& panel, const Mapping& map) {
     return svg;
 }
 
+// The band as one polygon: along its highs, then back along its lows. Appended
+// piece by piece, which also keeps GCC 12's -Wrestrict from a false alarm on
+// literal + string.
+std::string Band(const PlotPanel& panel, const Mapping& map) {
+    std::string points;
+    const auto add = [&](double raw, double value) {
+        if (!points.empty())
+            points += ' ';
+        points += PixelText(map.X(raw));
+        points += ',';
+        points += PixelText(map.Y(value));
+    };
+    for (const PlotBand& at : panel.band)
+        add(at.raw, at.high);
+    for (auto at = panel.band.rbegin(); at != panel.band.rend(); ++at)
+        add(at->raw, at->low);
+    return "<polygon class=\"band\"" + Attribute("points", points) +
+           Attribute("fill", panel.colour) + Attribute("fill-opacity", "0.2") + "/>\n";
+}
+
 std::string Points(const PlotPanel& panel, const Mapping& map) {
     std::string svg;
     for (const PlotPoint& point : panel.points) {
         if (!(point.raw >= map.x.low && point.raw <= map.x.high) || !std::isfinite(point.value))
             continue;
-        svg += "<circle class=\"point\"" + Pixel("cx", map.X(point.raw)) +
+        svg += "<circle" + Attribute("class", panel.pointClass) + Pixel("cx", map.X(point.raw)) +
                Pixel("cy", map.Y(point.value)) + Attribute("r", kPointRadius) +
                Attribute("fill", "none") + Attribute("stroke", kPointColour) + "/>\n";
     }
@@ -202,6 +222,13 @@ std::string Panel(const PlotPanel& panel, double top) {
         max = any ? std::max(max, point.value) : point.value;
         any = true;
     }
+    for (const PlotBand& at : panel.band) {
+        if (!std::isfinite(at.low) || !std::isfinite(at.high))
+            continue;
+        min = any ? std::min(min, at.low) : at.low;
+        max = any ? std::max(max, at.high) : at.high;
+        any = true;
+    }
     const Mapping map{ExactScale(xLow, xHigh, kXTicks), PaddedScale(min, max, kYTicks)};
 
     svg += XAxis(map);
@@ -209,6 +236,8 @@ std::string Panel(const PlotPanel& panel, double top) {
         svg += YAxis(map);
     svg += Shading(panel, map);
     svg += Markers(panel, map);
+    if (any && !panel.band.empty())
+        svg += Band(panel, map);
     if (any)
         svg += Lines(panel, map) + Points(panel, map);
     else

@@ -20,6 +20,13 @@ struct PlotPoint {
     double value = 0;
 };
 
+// Where a value lies within low to high at a raw reading, as a shaded band.
+struct PlotBand {
+    double raw = 0;
+    double low = 0;
+    double high = 0;
+};
+
 struct PlotPanel {
     std::string id;  // the panel group's id: "position", "force", "pressure"
     std::string title;
@@ -30,6 +37,8 @@ struct PlotPanel {
     std::vector<PlotMarker> markers;
     std::vector<RawRange> shaded;
     std::vector<PlotPoint> points;
+    std::string pointClass = "point";  // of each point's circle
+    std::vector<PlotBand> band;        // raw ascending; shaded under the curve
 };
 
 struct PlotDocument {
