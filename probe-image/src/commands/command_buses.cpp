@@ -26,7 +26,7 @@ CLI::App* AddBusSupport(CLI::App& app) {
     return app.add_subcommand(
         "buses",
         "List the I2C adapters of i2c-dev and whether each opens, sending nothing on any bus "
-        "(status 4 when there is none)");
+        "(exit status 4 when there is none)");
 }
 
 int RunBuses(Console& console) {

@@ -51,14 +51,21 @@ std::string SysfsRoot() {
 }
 
 void AddEepromOptions(CLI::App& command, EepromChoice& choice) {
-    CLI::Option* bus = command.add_option(
-        "--bus", choice.bus, "reach the probe on this I2C bus (N or /dev/i2c-N) through i2c-dev");
-    CLI::Option* file = command.add_option(
-        "--eeprom", choice.file,
-        "use this 256-byte EEPROM file, such as at24's /sys/bus/i2c/devices/N-0051/eeprom");
+    CLI::Option* bus =
+        command
+            .add_option("--bus", choice.bus,
+                        "reach the probe on this I2C bus (N or /dev/i2c-N) through i2c-dev")
+            ->type_name("BUS");
+    CLI::Option* file =
+        command
+            .add_option(
+                "--eeprom", choice.file,
+                "use this 256-byte EEPROM file, such as at24's /sys/bus/i2c/devices/N-0051/eeprom")
+            ->type_name("FILE");
     command
         .add_option("--address", choice.address,
                     "the EEPROM's slave address on --bus, 0x03 to 0x77 (default 0x51)")
+        ->type_name("ADDRESS")
         ->needs(bus);
     bus->excludes(file);
 }
