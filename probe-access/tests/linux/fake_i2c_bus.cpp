@@ -130,6 +130,8 @@ int FakeI2cBus::Ioctl(int file, unsigned long request, void* argument) {
             return 0;
         case I2C_SLAVE:
             slave_ = static_cast<unsigned>(reinterpret_cast<uintptr_t>(argument));
+            if (settings.driverBound && slave_ == EepromSlaveAddress)
+                return -EBUSY;
             return slave_ > 0x7F ? -EINVAL : 0;
         case I2C_RDWR: {
             ++transfers;

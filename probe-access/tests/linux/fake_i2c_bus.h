@@ -10,7 +10,7 @@
 // - no part at an address: no acknowledge (ENXIO, or the errno an adapter uses);
 // - a transfer that touches a chosen address fails with a chosen errno;
 // - adapters with plain I2C or with SMBus I2C block transfers only;
-// - a device file that cannot be opened.
+// - a device file that cannot be opened, and an address a kernel driver holds.
 // Time is virtual: transfers take their bits at the set bit time, and sleeping
 // moves the clock on.
 #pragma once
@@ -39,6 +39,7 @@ struct FakeI2cSettings {
     int openError = 0;                  // errno of every open, when not 0
     unsigned long functions = PlainI2cFunctions;
     bool present = true;         // a part at 0x51
+    bool driverBound = false;    // a kernel driver holds 0x51: I2C_SLAVE is refused
     int noAck = ENXIO;           // the adapter's errno for a missing acknowledge
     unsigned busyPolls = 0;      // address phases refused after each write
     unsigned writeCycleUs = 0;   // and the time the part is busy after it

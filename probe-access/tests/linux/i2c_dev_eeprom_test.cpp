@@ -81,6 +81,8 @@ const Case kCases[] = {
     {"SMBus adapter that cannot write blocks",
      [](FakeI2cSettings& s) { s.functions = I2C_FUNC_SMBUS_READ_I2C_BLOCK; }, I2cBusFailure, 0,
      false, "I2C_FUNC_SMBUS_WRITE_I2C_BLOCK"},
+    {"a kernel driver holds the address", [](FakeI2cSettings& s) { s.driverBound = true; },
+     I2cBusFailure, I2cBusFailure, false, "a kernel driver holds address 0x51 on /dev/i2c-7"},
     {"permission denied", [](FakeI2cSettings& s) { s.openError = EACCES; }, BridgeNotPresent,
      BridgeNotPresent, false, "permission denied on /dev/i2c-7: add yourself to the group"},
     {"no such bus", [](FakeI2cSettings& s) { s.device = "/dev/i2c-8"; }, BridgeNotPresent,
