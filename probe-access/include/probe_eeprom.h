@@ -1,6 +1,7 @@
 // An EEPROM that holds a probe image: the three operations the programs need,
 // each giving a status. Every way of reaching a probe implements it: the bridge
-// library, and in tests a fake.
+// library, the kernel's I2C interface and an EEPROM file on Linux, and in tests
+// a fake.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,9 @@ class ProbeEeprom {
     // What reaches the part ("bridge", ...) and which one, for messages and records.
     virtual std::string Transport() const = 0;
     virtual std::string Device() const = 0;
+    // What the last failed operation met, in words (empty where the status says
+    // all there is).
+    virtual std::string FailureDetail() const { return {}; }
 };
 
 // Called after each page with its offset and status.

@@ -1,9 +1,9 @@
 #include <cstring>
+#include <memory>
 #include <string>
 
-#include "bridge_texts.h"
 #include "commands.h"
-#include "i2c_bridge.h"
+#include "eeprom_choice.h"
 #include "image_file.h"
 #include "refresh_status.h"
 #include "status_texts.h"
@@ -28,23 +28,27 @@ bool IsBridgeText(const std::string& text) {
 }  // namespace
 
 int RunRead(const ReadOptions& options, Console& console) {
-    I2cBridge bridge;
+    const std::unique_ptr<ProbeEeprom> eeprom = OpenEeprom(options.eeprom);
     ProbeImageBytes image{};
-    const int status = bridge.ReadImage(image.data());
+    const int status = eeprom->ReadImage(image.data());
     if (status != BridgeSuccess)
-        throw ToolError(ExitBridge, "cannot read the EEPROM: " + BridgeFailure(status));
+        throw ToolError(ExitBridge, "cannot read the EEPROM: " + EepromFailure(*eeprom, status));
     WriteImageFile(options.output, image);
     console.out << "read " << image.size() << " bytes from the EEPROM into " << options.output
                 << "\n";
     return ExitSuccess;
 }
 
-int RunStatus(Console& console) {
-    I2cBridge bridge;
+int RunStatus(const StatusOptions& options, Console& console) {
+    const std::unique_ptr<ProbeEeprom> eeprom = OpenEeprom(options.eeprom);
     CapturedStatus status;
-    RefreshStatus(bridge, LinkedProbeBinding(), status);
+    RefreshStatus(*eeprom, LinkedProbeBinding(), status);
     console.out << status.text() << "\n";
     if (status.text() == StatusText::SystemAvailable)
         return ExitSuccess;
-    return IsBridgeText(status.text()) ? ExitBridge : ExitRefused;
+    if (!IsBridgeText(status.text()))
+        return ExitRefused;
+    if (const std::string detail = eeprom->FailureDetail(); !detail.empty())
+        console.err << "probe-image: " << detail << "\n";
+    return ExitBridge;
 }

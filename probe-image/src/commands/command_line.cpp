@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "eeprom_choice.h"
 #include "force_steps.h"
 #include "palvo.h"
 #include "project_version.h"
@@ -216,8 +217,12 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     ReadOptions read;
     CLI::App* readCommand = app.add_subcommand("read", "Save the EEPROM's image to a file");
     readCommand->add_option("OUT", read.output, "image file to write")->required();
+    AddEepromOptions(*readCommand, read.eeprom);
 
-    app.add_subcommand("status", "The writer's status line for the connected probe");
+    StatusOptions status;
+    CLI::App* statusCommand =
+        app.add_subcommand("status", "The writer's status line for the connected probe");
+    AddEepromOptions(*statusCommand, status.eeprom);
 
     WriteOptions write;
     CLI::App* writeCommand = app.add_subcommand(
@@ -229,6 +234,9 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
                              "FILE.backup-<date>-<time>.bin)");
     writeCommand->add_flag("--dry-run", write.dryRun, "check and tell, write nothing");
     writeCommand->add_flag("--force", write.force, "write an image the library refuses");
+    AddEepromOptions(*writeCommand, write.eeprom);
+
+    CLI::App* busesCommand = AddBusSupport(app);
 
     std::reverse(arguments.begin(), arguments.end());
     try {
@@ -268,7 +276,9 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
             return RunRead(read, console);
         if (writeCommand->parsed())
             return RunWrite(write, console);
-        return RunStatus(console);
+        if (busesCommand != nullptr && busesCommand->parsed())
+            return RunBuses(console);
+        return RunStatus(status, console);
     } catch (const ToolError& error) {
         err << "probe-image: " << error.what() << "\n";
         return error.code();

@@ -1,13 +1,13 @@
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "backup_name.h"
 #include "bound_library.h"
-#include "bridge_texts.h"
 #include "commands.h"
-#include "i2c_bridge.h"
+#include "eeprom_choice.h"
 #include "image_file.h"
 #include "joined_text.h"
 #include "tool_error.h"
@@ -47,17 +47,21 @@ ProbeImageBytes ReadEeprom(ProbeEeprom& eeprom, const char* purpose) {
     const int status = eeprom.ReadImage(image.data());
     if (status != BridgeSuccess)
         throw ToolError(ExitBridge, std::string("cannot read the EEPROM ") + purpose + ": " +
-                                        BridgeFailure(status));
+                                        EepromFailure(eeprom, status));
     return image;
 }
 
 // The sixteen pages as the writer writes them, each reported as it is done.
-// Returns the status of the first failure.
-int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image, Console& console) {
+// Returns the status of the first failure; firstFailure receives its words.
+int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image, Console& console,
+               std::string& firstFailure) {
     return WriteImagePages(eeprom, image.data(), [&](unsigned offset, int status) {
+        const std::string failure =
+            status == BridgeSuccess ? std::string() : EepromFailure(eeprom, status);
+        if (firstFailure.empty())
+            firstFailure = failure;
         console.out << "page " << offset / EepromPageSize + 1 << "/" << EepromPageCount << " at "
-                    << offset << ": "
-                    << (status == BridgeSuccess ? std::string("written") : BridgeFailure(status))
+                    << offset << ": " << (failure.empty() ? std::string("written") : failure)
                     << "\n"
                     << std::flush;
     });
@@ -66,11 +70,11 @@ int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image, Console& conso
 }  // namespace
 
 int RunWrite(const WriteOptions& options, Console& console) {
+    const std::unique_ptr<ProbeEeprom> eeprom = OpenEeprom(options.eeprom);
     const ProbeImageBytes image = ReadImageFile(options.file);
     CheckImage(image, options.force, console);
 
-    I2cBridge bridge;
-    const ProbeImageBytes previous = ReadEeprom(bridge, "before writing");
+    const ProbeImageBytes previous = ReadEeprom(*eeprom, "before writing");
     const std::time_t now = std::time(nullptr);
     const std::filesystem::path backup =
         options.backup.empty() ? DefaultBackupPath(options.file, *std::localtime(&now))
@@ -91,20 +95,21 @@ int RunWrite(const WriteOptions& options, Console& console) {
     WriteImageFile(backup, previous);
     console.out << "saved the EEPROM to " << backup.string() << "\n";
 
-    const int written = WritePages(bridge, image, console);
+    std::string failure;
+    const int written = WritePages(*eeprom, image, console, failure);
     if (options.noVerify) {
         if (written != BridgeSuccess)
-            throw ToolError(ExitBridge, "write failed: " + BridgeFailure(written));
+            throw ToolError(ExitBridge, "write failed: " + failure);
         console.out << "written, not verified\n";
         return ExitSuccess;
     }
 
-    const ProbeImageBytes readBack = ReadEeprom(bridge, "back");
+    const ProbeImageBytes readBack = ReadEeprom(*eeprom, "back");
     const std::vector<unsigned> wrong = DifferentPages(readBack, image);
     if (written != BridgeSuccess)
         throw ToolError(
             ExitBridge,
-            "write failed: " + BridgeFailure(written) +
+            "write failed: " + failure +
                 (wrong.empty() ? "" : "; pages at " + PageList(wrong) + " hold other bytes") +
                 "; the old content is in " + backup.string());
     if (!wrong.empty())

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "eeprom_choice.h"
+
 struct Console {
     std::ostream& out;
     std::ostream& err;
@@ -87,6 +89,11 @@ struct ConvertOptions {
 
 struct ReadOptions {
     std::string output;
+    EepromChoice eeprom;
+};
+
+struct StatusOptions {
+    EepromChoice eeprom;
 };
 
 struct WriteOptions {
@@ -95,6 +102,7 @@ struct WriteOptions {
     bool noVerify = false;
     bool dryRun = false;
     bool force = false;
+    EepromChoice eeprom;
 };
 
 int RunShow(const ShowOptions& options, Console& console);
@@ -105,5 +113,5 @@ int RunFit(const FitOptions& options, Console& console);
 int RunCheck(const CheckOptions& options, Console& console);
 int RunConvert(const ConvertOptions& options, Console& console);
 int RunRead(const ReadOptions& options, Console& console);
-int RunStatus(Console& console);
+int RunStatus(const StatusOptions& options, Console& console);
 int RunWrite(const WriteOptions& options, Console& console);

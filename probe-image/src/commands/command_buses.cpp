@@ -1,0 +1,59 @@
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+
+#include "commands.h"
+#include "eeprom_choice.h"
+#include "exit_codes.h"
+#include "i2c_adapters.h"
+#include "sysfs_root.h"
+
+namespace {
+
+const char kBusHelp[] =
+    "Reaching the probe (read, status, write):\n"
+    "  the bridge library, unless one of these is given:\n"
+    "  --bus N, --bus /dev/i2c-N  an I2C adapter through the kernel's i2c-dev, the EEPROM\n"
+    "     at 0x51 or at --address (0x03 to 0x77); acknowledge polling after each page\n"
+    "  --eeprom FILE  a file of exactly 256 bytes, such as the at24 driver's\n"
+    "     /sys/bus/i2c/devices/N-0051/eeprom\n"
+    "  buses lists the adapters of /sys/class/i2c-dev and sends nothing.\n\n";
+
+}  // namespace
+
+CLI::App* AddBusSupport(CLI::App& app) {
+    app.footer(kBusHelp + app.get_footer());
+    return app.add_subcommand(
+        "buses",
+        "List the I2C adapters of i2c-dev and whether each opens, sending nothing on any bus "
+        "(exit status 4 when there is none)");
+}
+
+int RunBuses(Console& console) {
+    const std::string sysfs = SysfsRoot();
+    const std::vector<I2cAdapter> adapters = ListI2cAdapters(sysfs, KernelI2cDevSystem());
+    if (adapters.empty()) {
+        console.out << (I2cDevLoaded(sysfs)
+                            ? "no I2C adapters\n"
+                            : "no I2C adapters: the i2c-dev module is not loaded (modprobe "
+                              "i2c-dev)\n");
+        return ExitBridge;
+    }
+    size_t deviceWidth = 6;
+    for (const I2cAdapter& adapter : adapters)
+        deviceWidth = std::max(deviceWidth, adapter.device.size());
+    console.out << "bus  " << std::string("device") + std::string(deviceWidth - 6, ' ')
+                << "  opens  name\n";
+    for (const I2cAdapter& adapter : adapters) {
+        std::string number = std::to_string(adapter.number);
+        number.resize(std::max<size_t>(number.size(), 3), ' ');
+        std::string device = adapter.device;
+        device.resize(deviceWidth, ' ');
+        console.out << number << "  " << device << "  " << (adapter.opens ? "yes  " : "no   ")
+                    << "  " << adapter.name << "\n";
+    }
+    for (const I2cAdapter& adapter : adapters)
+        if (!adapter.opens)
+            console.out << adapter.why << "\n";
+    return ExitSuccess;
+}
