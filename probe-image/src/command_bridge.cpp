@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "i2c_bridge.h"
 #include "image_file.h"
+#include "recorded_run.h"
 #include "refresh_status.h"
 #include "status_texts.h"
 #include "tool_error.h"
@@ -25,24 +26,52 @@ bool IsBridgeText(const std::string& text) {
            text == StatusText::BusError;
 }
 
+// Reads until two reads agree, at most three times.
+ProbeImageBytes ReadAgreed(ProbeEeprom& eeprom, Console& console) {
+    const VerifiedRead read = ReadImageVerified(eeprom);
+    if (read.status != BridgeSuccess)
+        throw ToolError(ExitBridge, "cannot read the EEPROM: " + BridgeFailure(read.status));
+    if (!read.agreed)
+        throw ToolError(ExitMismatch, "no two of " + std::to_string(read.reads) +
+                                          " reads of the EEPROM agree; no file written");
+    console.out << "reads " << read.first << " and " << read.second << " of the EEPROM agree\n";
+    return read.image;
+}
+
 }  // namespace
 
-int RunRead(const ReadOptions& options, Console& console) {
+int RunRead(const ReadOptions& options, Console& console, RecordedRun& recorded) {
     I2cBridge bridge;
+    NoteEeprom(recorded, bridge);
     ProbeImageBytes image{};
-    const int status = bridge.ReadImage(image.data());
-    if (status != BridgeSuccess)
-        throw ToolError(ExitBridge, "cannot read the EEPROM: " + BridgeFailure(status));
+    if (options.verify) {
+        image = ReadAgreed(bridge, console);
+    } else {
+        const int status = bridge.ReadImage(image.data());
+        if (status != BridgeSuccess)
+            throw ToolError(ExitBridge, "cannot read the EEPROM: " + BridgeFailure(status));
+    }
+    recorded.record.asFound = DescribeImage(image, &recorded.record.library);
+    NoteProbe(recorded.record, *recorded.record.asFound);
     WriteImageFile(options.output, image);
-    console.out << "read " << image.size() << " bytes from the EEPROM into " << options.output
-                << "\n";
+    const std::string message =
+        "read " + std::to_string(image.size()) + " bytes from the EEPROM into " + options.output;
+    console.out << message << "\n";
+    recorded.record.message = message;
     return ExitSuccess;
 }
 
-int RunStatus(Console& console) {
+int RunStatus(Console& console, RecordedRun& recorded) {
     I2cBridge bridge;
+    NoteEeprom(recorded, bridge);
+    ImageKeepingEeprom eeprom(bridge);
     CapturedStatus status;
-    RefreshStatus(bridge, LinkedProbeBinding(), status);
+    RefreshStatus(eeprom, LinkedProbeBinding(), status);
+    if (eeprom.HasImage()) {
+        recorded.record.asFound = DescribeImage(eeprom.image(), &recorded.record.library);
+        NoteProbe(recorded.record, *recorded.record.asFound);
+    }
+    recorded.record.message = status.text();
     console.out << status.text() << "\n";
     if (status.text() == StatusText::SystemAvailable)
         return ExitSuccess;

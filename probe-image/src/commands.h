@@ -71,6 +71,7 @@ struct ConvertOptions {
 
 struct ReadOptions {
     std::string output;
+    bool verify = false;  // read until two reads agree
 };
 
 struct WriteOptions {
@@ -79,7 +80,17 @@ struct WriteOptions {
     bool noVerify = false;
     bool dryRun = false;
     bool force = false;
+    bool onlyChanged = false;  // write only the pages that differ from the EEPROM
 };
+
+struct RecordsOptions {
+    std::string file;  // empty: the default record file
+    std::string serial;
+    std::string since;
+    bool json = false;
+};
+
+struct RecordedRun;  // the record a read, status or write fills in (recorded_run.h)
 
 int RunShow(const ShowOptions& options, Console& console);
 int RunPlot(const PlotOptions& options, Console& console);
@@ -87,6 +98,7 @@ int RunEdit(const EditOptions& options, Console& console);
 int RunNew(const NewOptions& options, Console& console);
 int RunFit(const FitOptions& options, Console& console);
 int RunConvert(const ConvertOptions& options, Console& console);
-int RunRead(const ReadOptions& options, Console& console);
-int RunStatus(Console& console);
-int RunWrite(const WriteOptions& options, Console& console);
+int RunRead(const ReadOptions& options, Console& console, RecordedRun& recorded);
+int RunStatus(Console& console, RecordedRun& recorded);
+int RunWrite(const WriteOptions& options, Console& console, RecordedRun& recorded);
+int RunRecords(const RecordsOptions& options, Console& console);

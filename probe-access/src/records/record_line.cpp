@@ -6,7 +6,7 @@
 
 namespace {
 
-nlohmann::json FactsJson(const ImageFacts& facts) {
+nlohmann::ordered_json FactsJson(const ImageFacts& facts) {
     return {{"sha256", facts.sha256},
             {"verdict", facts.verdict},
             {"type", facts.type},
