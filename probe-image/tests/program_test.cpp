@@ -86,10 +86,12 @@ TEST_F(ProgramTest, TwoProgramsAppendingAtOnceLeaveWholeLines) {
     const std::string record = Path("records.jsonl");
     const auto runs = [&](char name) {
         const std::string operatorName(9000, name);
+        // One output file per run: a child of the other thread may still hold an
+        // inherited handle to an earlier one.
         for (int run = 0; run < kRuns; ++run)
             RunProgram(ProgramBesideMe("probe-image"),
                        {"status", "--record", record, "--operator", operatorName},
-                       folder_ / (std::string("output-") + name + ".txt"));
+                       folder_ / (std::string("output-") + name + std::to_string(run) + ".txt"));
     };
     std::thread first(runs, 'a');
     std::thread second(runs, 'b');
