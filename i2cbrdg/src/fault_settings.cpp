@@ -7,6 +7,7 @@ namespace i2cbrdg {
 namespace {
 
 constexpr std::string_view kPageFailsPrefix = "page-fails=";
+constexpr std::string_view kUnstableReadsPrefix = "unstable-reads=";
 
 std::string_view Trimmed(std::string_view word) {
     while (!word.empty() && word.front() == ' ')
@@ -39,6 +40,11 @@ void Apply(std::string_view word, FaultSettings& settings) {
         settings.writeProtect = true;
     else if (word.starts_with(kPageFailsPrefix))
         settings.failingPage = ParseOffset(word.substr(kPageFailsPrefix.size()));
+    else if (word.starts_with(kUnstableReadsPrefix)) {
+        settings.unstableReads = ParseOffset(word.substr(kUnstableReadsPrefix.size()));
+        if (settings.unstableReads == 0u)
+            settings.unstableReads.reset();
+    }
 }
 
 }  // namespace

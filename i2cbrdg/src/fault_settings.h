@@ -16,6 +16,10 @@ struct FaultSettings {
     bool busError = false;                     // bus-error: every transfer fails on the bus
     bool writeProtect = false;                 // write-protect: writes are acknowledged, not stored
     std::optional<std::uint32_t> failingPage;  // page-fails=N: the page write at N fails
+    // unstable-reads=N: every Nth read gives one byte inverted, another each time
+    std::optional<std::uint32_t> unstableReads;
+
+    bool operator==(const FaultSettings&) const = default;
 };
 
 // Unknown words and malformed numbers are ignored.

@@ -45,7 +45,21 @@ int SimulatedBridge::Read(HANDLE device, I2cTransaction& transaction,
     if (!Load(settings, eeprom))
         return kResultBusError;
     ReadEeprom(eeprom, transaction.memoryAddress, transaction.length, transaction.data);
+    CountRead(settings, transaction);
     return kResultSuccess;
+}
+
+void SimulatedBridge::CountRead(const BridgeSettings& settings, I2cTransaction& transaction) {
+    if (!(settings.faults == countedFaults_)) {
+        countedFaults_ = settings.faults;
+        reads_ = 0;
+    }
+    ++reads_;
+    const auto every = settings.faults.unstableReads;
+    if (!every || reads_ % *every != 0 || transaction.length == 0)
+        return;
+    // A marginal bit: one byte comes out inverted, a different one each time.
+    transaction.data[reads_ % transaction.length] ^= 0xFF;
 }
 
 int SimulatedBridge::Write(HANDLE device, I2cTransaction& transaction,

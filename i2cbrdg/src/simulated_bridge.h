@@ -52,7 +52,12 @@ class SimulatedBridge {
     bool Load(const BridgeSettings& settings, Eeprom& eeprom) const;
     bool Store(const BridgeSettings& settings, const Eeprom& eeprom);
 
+    // Counts reads for unstable-reads, from the call that first showed today's faults.
+    void CountRead(const BridgeSettings& settings, I2cTransaction& transaction);
+
     bool open_ = false;
+    FaultSettings countedFaults_;
+    std::uint32_t reads_ = 0;
     Eeprom memory_ = SampleProbeImage();
     Clock::time_point busyUntil_{};
 };

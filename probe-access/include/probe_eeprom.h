@@ -4,9 +4,11 @@
 // a fake.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 inline constexpr int BridgeSuccess = 0;
 inline constexpr int BridgeNotPresent = 2;
@@ -44,3 +46,24 @@ using PageWritten = std::function<void(unsigned offset, int status)>;
 // Writes the image's 16 pages in order. Every page is tried; the result is the
 // status of the first page that failed.
 int WriteImagePages(ProbeEeprom& eeprom, const uint8_t* image, const PageWritten& written = {});
+
+// Writes the pages at the given offsets, in the order given, each as
+// WriteImagePages does; no offsets, no transfer.
+int WriteSelectedPages(ProbeEeprom& eeprom, const uint8_t* image,
+                       const std::vector<unsigned>& offsets, const PageWritten& written = {});
+
+// Offsets of the pages whose bytes differ between two images.
+std::vector<unsigned> DifferentPages(const uint8_t* a, const uint8_t* b);
+
+inline constexpr unsigned VerifiedReadTries = 3;
+
+struct VerifiedRead {
+    int status = BridgeSuccess;      // of the read that failed, if one did
+    unsigned reads = 0;              // how many were made
+    bool agreed = false;             // two reads gave the same bytes
+    unsigned first = 0, second = 0;  // which two (from 1) agreed
+    std::array<uint8_t, EepromSize> image{};
+};
+
+// Reads the image until two reads agree, at most `tries` times; a failed read ends it.
+VerifiedRead ReadImageVerified(ProbeEeprom& eeprom, unsigned tries = VerifiedReadTries);

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "environment.h"
 #include "run_program.h"
@@ -19,9 +20,13 @@ class ProgramTest : public ::testing::Test {
         std::filesystem::create_directories(folder_);
         SetEnvironmentValue("I2CBRDG_EEPROM", (folder_ / "eeprom.bin").string().c_str());
         SetEnvironmentValue("I2CBRDG_FAULT", "");
+        SetEnvironmentValue("XDG_DATA_HOME", (folder_ / "data").string().c_str());
+        SetEnvironmentValue("LOCALAPPDATA", (folder_ / "data").string().c_str());
     }
     void TearDown() override {
         SetEnvironmentValue("I2CBRDG_EEPROM", "");
+        SetEnvironmentValue("XDG_DATA_HOME", "");
+        SetEnvironmentValue("LOCALAPPDATA", "");
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
@@ -71,6 +76,41 @@ TEST_F(ProgramTest, PlotsToStandardOutputAsBytes) {
     EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u) << svg;
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
     EXPECT_EQ(svg.find('\r'), std::string::npos);  // no line-end translation on Windows
+}
+
+// Two programs logging to one record file at once: every run leaves one whole
+// line, none torn or lost. The long operator names make each line longer than
+// any buffer a stream would split it at.
+TEST_F(ProgramTest, TwoProgramsAppendingAtOnceLeaveWholeLines) {
+    constexpr int kRuns = 6;
+    const std::string record = Path("records.jsonl");
+    const auto runs = [&](char name) {
+        const std::string operatorName(9000, name);
+        // One output file per run: a child of the other thread may still hold an
+        // inherited handle to an earlier one.
+        for (int run = 0; run < kRuns; ++run)
+            RunProgram(ProgramBesideMe("probe-image"),
+                       {"status", "--record", record, "--operator", operatorName},
+                       folder_ / (std::string("output-") + name + std::to_string(run) + ".txt"));
+    };
+    std::thread first(runs, 'a');
+    std::thread second(runs, 'b');
+    first.join();
+    second.join();
+
+    std::istringstream lines(Contents(record));
+    int count[2] = {};
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find("\"operator\":\"");
+        ASSERT_NE(at, std::string::npos) << line.substr(0, 200);
+        const std::string name = line.substr(at + 12, 9000);
+        ASSERT_TRUE(name == std::string(9000, 'a') || name == std::string(9000, 'b'));
+        EXPECT_EQ(line.compare(at + 12 + 9000, 2, "\","), 0);
+        EXPECT_EQ(line.back(), '}');
+        ++count[name[0] - 'a'];
+    }
+    EXPECT_EQ(count[0], kRuns);
+    EXPECT_EQ(count[1], kRuns);
 }
 
 }  // namespace

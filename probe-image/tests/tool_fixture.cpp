@@ -29,6 +29,8 @@ void ToolTest::SetUp() {
     std::filesystem::create_directories(folder_);
     SetEnvironmentValue("I2CBRDG_EEPROM", Path("eeprom.bin").c_str());
     SetEnvironmentValue("I2CBRDG_FAULT", "");
+    SetEnvironmentValue("XDG_DATA_HOME", Path("data").c_str());
+    SetEnvironmentValue("LOCALAPPDATA", Path("data").c_str());
     ActiveBridgeApi() = LinkedBridgeApi();
     ActiveBridgeApi().sleep = RecordedPause;
     recordedPauses = &pauses_;
@@ -39,6 +41,8 @@ void ToolTest::TearDown() {
     ActiveBridgeApi() = LinkedBridgeApi();
     SetEnvironmentValue("I2CBRDG_EEPROM", "");
     SetEnvironmentValue("I2CBRDG_FAULT", "");
+    SetEnvironmentValue("XDG_DATA_HOME", "");
+    SetEnvironmentValue("LOCALAPPDATA", "");
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -89,6 +93,18 @@ void ToolTest::SetEeprom(const ImageBytes& image) const {
 
 void ToolTest::SetFaults(const char* faults) const {
     SetEnvironmentValue("I2CBRDG_FAULT", faults);
+}
+
+std::string ToolTest::RecordPath() const {
+    return Path("data/probe-image/records.jsonl");
+}
+
+std::vector<nlohmann::json> ToolTest::Records() const {
+    std::vector<nlohmann::json> records;
+    std::ifstream file(RecordPath(), std::ios::binary);
+    for (std::string line; std::getline(file, line);)
+        records.push_back(nlohmann::json::parse(line));
+    return records;
 }
 
 std::string ToolTest::NewLinearType6(const std::string& name) {

@@ -1,6 +1,7 @@
 // Runs probe-image's command line inside the test process, in a scratch folder of
 // its own, against the real probe libraries and the simulated bridge (whose EEPROM
-// is a file of the scratch folder). Page pauses are counted and shortened to just
+// is a file of the scratch folder; the user's data folder, which holds the record
+// file, is one too). Page pauses are counted and shortened to just
 // over the EEPROM's write cycle.
 #pragma once
 
@@ -43,6 +44,10 @@ class ToolTest : public ::testing::Test {
     void SetEeprom(const ImageBytes& image) const;
     ImageBytes Eeprom() const { return ReadBytes("eeprom.bin"); }
     void SetFaults(const char* faults) const;
+
+    // The default record file, in the scratch folder's data folder, and its lines.
+    std::string RecordPath() const;
+    std::vector<nlohmann::json> Records() const;
 
     // A sound type-6 image with a linear force law: k 2, x0 0.5, gain 52, c = 0, 1.
     std::string NewLinearType6(const std::string& name);

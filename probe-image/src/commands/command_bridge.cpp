@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "eeprom_choice.h"
 #include "image_file.h"
+#include "recorded_run.h"
 #include "refresh_status.h"
 #include "status_texts.h"
 #include "tool_error.h"
@@ -25,30 +26,59 @@ bool IsBridgeText(const std::string& text) {
            text == StatusText::BusError;
 }
 
+// Reads until two reads agree, at most three times.
+ProbeImageBytes ReadAgreed(ProbeEeprom& eeprom, Console& console) {
+    const VerifiedRead read = ReadImageVerified(eeprom);
+    if (read.status != BridgeSuccess)
+        throw ToolError(ExitBridge, "cannot read the EEPROM: " + EepromFailure(eeprom, read.status));
+    if (!read.agreed)
+        throw ToolError(ExitMismatch, "no two of " + std::to_string(read.reads) +
+                                          " reads of the EEPROM agree; no file written");
+    console.out << "reads " << read.first << " and " << read.second << " of the EEPROM agree\n";
+    return read.image;
+}
+
 }  // namespace
 
-int RunRead(const ReadOptions& options, Console& console) {
+int RunRead(const ReadOptions& options, Console& console, RecordedRun& recorded) {
     const std::unique_ptr<ProbeEeprom> eeprom = OpenEeprom(options.eeprom);
+    NoteEeprom(recorded, *eeprom);
     ProbeImageBytes image{};
-    const int status = eeprom->ReadImage(image.data());
-    if (status != BridgeSuccess)
-        throw ToolError(ExitBridge, "cannot read the EEPROM: " + EepromFailure(*eeprom, status));
+    if (options.verify) {
+        image = ReadAgreed(*eeprom, console);
+    } else {
+        const int status = eeprom->ReadImage(image.data());
+        if (status != BridgeSuccess)
+            throw ToolError(ExitBridge,
+                            "cannot read the EEPROM: " + EepromFailure(*eeprom, status));
+    }
+    recorded.record.asFound = DescribeImage(image, &recorded.record.library);
+    NoteProbe(recorded.record, *recorded.record.asFound);
     WriteImageFile(options.output, image);
-    console.out << "read " << image.size() << " bytes from the EEPROM into " << options.output
-                << "\n";
+    const std::string message =
+        "read " + std::to_string(image.size()) + " bytes from the EEPROM into " + options.output;
+    console.out << message << "\n";
+    recorded.record.message = message;
     return ExitSuccess;
 }
 
-int RunStatus(const StatusOptions& options, Console& console) {
-    const std::unique_ptr<ProbeEeprom> eeprom = OpenEeprom(options.eeprom);
+int RunStatus(const StatusOptions& options, Console& console, RecordedRun& recorded) {
+    const std::unique_ptr<ProbeEeprom> opened = OpenEeprom(options.eeprom);
+    NoteEeprom(recorded, *opened);
+    ImageKeepingEeprom eeprom(*opened);
     CapturedStatus status;
-    RefreshStatus(*eeprom, LinkedProbeBinding(), status);
+    RefreshStatus(eeprom, LinkedProbeBinding(), status);
+    if (eeprom.HasImage()) {
+        recorded.record.asFound = DescribeImage(eeprom.image(), &recorded.record.library);
+        NoteProbe(recorded.record, *recorded.record.asFound);
+    }
+    recorded.record.message = status.text();
     console.out << status.text() << "\n";
     if (status.text() == StatusText::SystemAvailable)
         return ExitSuccess;
     if (!IsBridgeText(status.text()))
         return ExitRefused;
-    if (const std::string detail = eeprom->FailureDetail(); !detail.empty())
+    if (const std::string detail = eeprom.FailureDetail(); !detail.empty())
         console.err << "probe-image: " << detail << "\n";
     return ExitBridge;
 }

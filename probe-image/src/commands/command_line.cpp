@@ -11,6 +11,7 @@
 #include "force_steps.h"
 #include "palvo.h"
 #include "project_version.h"
+#include "recorded_run.h"
 #include "tool_error.h"
 
 namespace {
@@ -61,6 +62,25 @@ std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const Conver
         }
     }
     return conversions;
+}
+
+// --record, --no-record and --operator of the commands that touch a probe.
+void AddRecordOptions(CLI::App& command, RecordOptions& record) {
+    CLI::Option* file = command.add_option(
+        "--record", record.file,
+        "record file to append this run to (default probe-image/records.jsonl in the user's "
+        "data folder: $XDG_DATA_HOME or ~/.local/share, %LOCALAPPDATA% on Windows)");
+    command.add_flag("--no-record", record.off, "keep no record of this run")->excludes(file);
+    command.add_option("--operator", record.operatorName,
+                       "who runs it, for the record (default the login name)");
+}
+
+// The arguments after the command's name, as typed.
+std::vector<std::string> ArgumentsAfter(const std::vector<std::string>& arguments,
+                                        const std::string& command) {
+    const auto name = std::find(arguments.begin(), arguments.end(), command);
+    return name == arguments.end() ? arguments
+                                   : std::vector<std::string>(name + 1, arguments.end());
 }
 
 }  // namespace
@@ -214,15 +234,21 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     inputs.sampleOption = convertCommand->add_option(
         "--sample", inputs.sample, "16-bit position sample (ProbeGetPosition2 or the table)");
 
+    RecordOptions record;
     ReadOptions read;
     CLI::App* readCommand = app.add_subcommand("read", "Save the EEPROM's image to a file");
     readCommand->add_option("OUT", read.output, "image file to write")->required();
+    readCommand->add_flag("--verify", read.verify,
+                          "read twice and compare; on a difference read again, up to 3 reads, "
+                          "and fail (status 5, no file) when no two agree");
     AddEepromOptions(*readCommand, read.eeprom);
+    AddRecordOptions(*readCommand, record);
 
     StatusOptions status;
     CLI::App* statusCommand =
         app.add_subcommand("status", "The writer's status line for the connected probe");
     AddEepromOptions(*statusCommand, status.eeprom);
+    AddRecordOptions(*statusCommand, record);
 
     WriteOptions write;
     CLI::App* writeCommand = app.add_subcommand(
@@ -231,13 +257,31 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     writeCommand->add_flag("--no-verify", write.noVerify, "do not read back");
     writeCommand->add_option("--backup", write.backup,
                              "where the old EEPROM content goes (default "
-                             "FILE.backup-<date>-<time>.bin)");
+                             "<serial>-<UTC time>-as-found.bin in as-found/ beside the record; "
+                             "with --no-record FILE.backup-<date>-<time>.bin)");
     writeCommand->add_flag("--dry-run", write.dryRun, "check and tell, write nothing");
     writeCommand->add_flag("--force", write.force, "write an image the library refuses");
+    writeCommand->add_flag("--only-changed", write.onlyChanged,
+                           "write only the 16-byte pages that differ from the EEPROM "
+                           "(default: all 16); the read-back still compares them all");
     AddEepromOptions(*writeCommand, write.eeprom);
+    AddRecordOptions(*writeCommand, record);
 
     CLI::App* busesCommand = AddBusSupport(app);
 
+    RecordsOptions records;
+    CLI::App* recordsCommand = app.add_subcommand(
+        "records", "List the records of reads, writes and status polls, oldest first");
+    recordsCommand->add_option("--record", records.file,
+                               "record file (default probe-image/records.jsonl in the user's "
+                               "data folder)");
+    recordsCommand->add_option("--serial", records.serial, "only the probe with this serial");
+    recordsCommand->add_option("--since", records.since,
+                               "only from this UTC date or time on (YYYY-MM-DD or "
+                               "YYYY-MM-DDTHH:MM:SSZ)");
+    recordsCommand->add_flag("--json", records.json, "JSON for scripts");
+
+    const std::vector<std::string> typed = arguments;
     std::reverse(arguments.begin(), arguments.end());
     try {
         app.parse(arguments);
@@ -272,13 +316,18 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
             convert.conversions = ConversionsInOrder(*convertCommand, inputs);
             return RunConvert(convert, console);
         }
+        if (recordsCommand->parsed())
+            return RunRecords(records, console);
         if (readCommand->parsed())
-            return RunRead(read, console);
+            return RunRecorded(record, "read", ArgumentsAfter(typed, "read"),
+                               [&](RecordedRun& run) { return RunRead(read, console, run); });
         if (writeCommand->parsed())
-            return RunWrite(write, console);
+            return RunRecorded(record, "write", ArgumentsAfter(typed, "write"),
+                               [&](RecordedRun& run) { return RunWrite(write, console, run); });
         if (busesCommand != nullptr && busesCommand->parsed())
             return RunBuses(console);
-        return RunStatus(status, console);
+        return RunRecorded(record, "status", ArgumentsAfter(typed, "status"),
+                           [&](RecordedRun& run) { return RunStatus(status, console, run); });
     } catch (const ToolError& error) {
         err << "probe-image: " << error.what() << "\n";
         return error.code();

@@ -10,6 +10,7 @@
 #include "eeprom_choice.h"
 #include "image_file.h"
 #include "joined_text.h"
+#include "recorded_run.h"
 #include "tool_error.h"
 #include "verdict.h"
 
@@ -17,10 +18,13 @@ namespace {
 
 // Offsets of the pages whose bytes differ between the two images.
 std::vector<unsigned> DifferentPages(const ProbeImageBytes& a, const ProbeImageBytes& b) {
+    return ::DifferentPages(a.data(), b.data());
+}
+
+std::vector<unsigned> AllPages() {
     std::vector<unsigned> pages;
     for (unsigned offset = 0; offset < EepromSize; offset += EepromPageSize)
-        if (std::memcmp(a.data() + offset, b.data() + offset, EepromPageSize) != 0)
-            pages.push_back(offset);
+        pages.push_back(offset);
     return pages;
 }
 
@@ -51,11 +55,14 @@ ProbeImageBytes ReadEeprom(ProbeEeprom& eeprom, const char* purpose) {
     return image;
 }
 
-// The sixteen pages as the writer writes them, each reported as it is done.
-// Returns the status of the first failure; firstFailure receives its words.
-int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image, Console& console,
+// The pages as the writer writes them, each reported as it is done and noted in
+// the record. Returns the status of the first failure; firstFailure receives its
+// words.
+int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image,
+               const std::vector<unsigned>& offsets, Console& console, BenchRecord& record,
                std::string& firstFailure) {
-    return WriteImagePages(eeprom, image.data(), [&](unsigned offset, int status) {
+    return WriteSelectedPages(eeprom, image.data(), offsets, [&](unsigned offset, int status) {
+        (status == BridgeSuccess ? *record.pagesWritten : record.pagesFailed).push_back(offset);
         const std::string failure =
             status == BridgeSuccess ? std::string() : EepromFailure(eeprom, status);
         if (firstFailure.empty())
@@ -67,45 +74,82 @@ int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image, Console& conso
     });
 }
 
+// Where the old content goes: as given; with records, a name with the serial in
+// the folder beside the record; else a dated name beside the file.
+std::filesystem::path BackupPath(const WriteOptions& options, const RecordedRun& recorded) {
+    if (!options.backup.empty())
+        return options.backup;
+    if (recorded.backupFolder.empty())
+        return DefaultBackupPath(options.file, *std::localtime(&recorded.started));
+    return AsFoundBackupPath(recorded.backupFolder, recorded.record.serial,
+                             *std::gmtime(&recorded.started));
+}
+
 }  // namespace
 
-int RunWrite(const WriteOptions& options, Console& console) {
+int RunWrite(const WriteOptions& options, Console& console, RecordedRun& recorded) {
+    BenchRecord& record = recorded.record;
     const std::unique_ptr<ProbeEeprom> eeprom = OpenEeprom(options.eeprom);
     const ProbeImageBytes image = ReadImageFile(options.file);
     CheckImage(image, options.force, console);
 
+    NoteEeprom(recorded, *eeprom);
     const ProbeImageBytes previous = ReadEeprom(*eeprom, "before writing");
-    const std::time_t now = std::time(nullptr);
-    const std::filesystem::path backup =
-        options.backup.empty() ? DefaultBackupPath(options.file, *std::localtime(&now))
-                               : std::filesystem::path(options.backup);
+    record.asFound = DescribeImage(previous);
+    const ImageFacts imageFacts = DescribeImage(image, &record.library);
+    NoteProbe(record, *record.asFound, &imageFacts);
+    const std::filesystem::path backup = BackupPath(options, recorded);
     const std::vector<unsigned> changing = DifferentPages(previous, image);
+    const std::vector<unsigned> pages = options.onlyChanged ? changing : AllPages();
+    record.pagesWritten.emplace();
 
     if (options.dryRun) {
-        console.out << "dry run: would save the EEPROM to " << backup.string() << "\n"
-                    << "dry run: would write " << EepromPageCount << " pages (" << changing.size()
-                    << " differ from the EEPROM"
-                    << (changing.empty() ? "" : ": at " + PageList(changing)) << ")\n"
-                    << "dry run: "
+        console.out << "dry run: would save the EEPROM to " << backup.string() << "\n";
+        if (options.onlyChanged)
+            console.out << "dry run: would write " << changing.size()
+                        << " pages, those that differ from the EEPROM"
+                        << (changing.empty() ? "" : ": at " + PageList(changing)) << "\n";
+        else
+            console.out << "dry run: would write " << EepromPageCount << " pages ("
+                        << changing.size() << " differ from the EEPROM"
+                        << (changing.empty() ? "" : ": at " + PageList(changing)) << ")\n";
+        console.out << "dry run: "
                     << (options.noVerify ? "would not read back" : "would read back and compare")
                     << "\nnothing written\n";
+        record.message = "dry run: nothing written";
         return ExitSuccess;
     }
 
+    if (!recorded.backupFolder.empty() && options.backup.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(backup.parent_path(), error);
+    }
     WriteImageFile(backup, previous);
+    record.backup = backup.string();
     console.out << "saved the EEPROM to " << backup.string() << "\n";
 
+    if (options.onlyChanged)
+        console.out << (pages.empty() ? std::string("no page differs from the EEPROM")
+                                      : "writing only the pages that differ: at " + PageList(pages))
+                    << "\n";
     std::string failure;
-    const int written = WritePages(*eeprom, image, console, failure);
+    const int written = WritePages(*eeprom, image, pages, console, record, failure);
     if (options.noVerify) {
+        record.asLeft = imageFacts;
+        record.verification = "skipped";
         if (written != BridgeSuccess)
             throw ToolError(ExitBridge, "write failed: " + failure);
         console.out << "written, not verified\n";
+        record.message = "written, not verified";
         return ExitSuccess;
     }
 
+    record.verification = "no read-back";
     const ProbeImageBytes readBack = ReadEeprom(*eeprom, "back");
     const std::vector<unsigned> wrong = DifferentPages(readBack, image);
+    record.asLeft = DescribeImage(readBack);
+    record.asLeftReadBack = true;
+    record.verification = wrong.empty() ? "passed" : "failed";
     if (written != BridgeSuccess)
         throw ToolError(
             ExitBridge,
@@ -117,6 +161,7 @@ int RunWrite(const WriteOptions& options, Console& console) {
                         "verify failed: the EEPROM reads back other bytes in the "
                         "pages at " +
                             PageList(wrong) + "; the old content is in " + backup.string());
-    console.out << "written and verified\n";
+    record.message = pages.empty() ? "nothing to write; verified" : "written and verified";
+    console.out << record.message << "\n";
     return ExitSuccess;
 }

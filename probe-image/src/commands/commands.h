@@ -90,6 +90,7 @@ struct ConvertOptions {
 struct ReadOptions {
     std::string output;
     EepromChoice eeprom;
+    bool verify = false;  // read until two reads agree
 };
 
 struct StatusOptions {
@@ -103,7 +104,17 @@ struct WriteOptions {
     bool dryRun = false;
     bool force = false;
     EepromChoice eeprom;
+    bool onlyChanged = false;  // write only the pages that differ from the EEPROM
 };
+
+struct RecordsOptions {
+    std::string file;  // empty: the default record file
+    std::string serial;
+    std::string since;
+    bool json = false;
+};
+
+struct RecordedRun;  // the record a read, status or write fills in (recorded_run.h)
 
 int RunShow(const ShowOptions& options, Console& console);
 int RunPlot(const PlotOptions& options, Console& console);
@@ -112,6 +123,7 @@ int RunNew(const NewOptions& options, Console& console);
 int RunFit(const FitOptions& options, Console& console);
 int RunCheck(const CheckOptions& options, Console& console);
 int RunConvert(const ConvertOptions& options, Console& console);
-int RunRead(const ReadOptions& options, Console& console);
-int RunStatus(const StatusOptions& options, Console& console);
-int RunWrite(const WriteOptions& options, Console& console);
+int RunRead(const ReadOptions& options, Console& console, RecordedRun& recorded);
+int RunStatus(const StatusOptions& options, Console& console, RecordedRun& recorded);
+int RunWrite(const WriteOptions& options, Console& console, RecordedRun& recorded);
+int RunRecords(const RecordsOptions& options, Console& console);

@@ -9,7 +9,7 @@ enum ExitCode : int {
                        // measurements that cannot give the fit asked for
     ExitRefused = 3,   // the probe library refuses the image or the record
     ExitBridge = 4,    // the bridge or the EEPROM behind it failed
-    ExitMismatch = 5,  // the EEPROM does not read back what was written
+    ExitMismatch = 5,  // the EEPROM does not read back what was written, or reads differ
 };
 
 inline constexpr char kExitCodeHelp[] =
@@ -17,10 +17,12 @@ inline constexpr char kExitCodeHelp[] =
     "  0  success (show: the image is accepted, and with --strict no finding is an error)\n"
     "  1  usage: unknown command, option, field or value; an order beyond the image\n"
     "  2  file: missing, unreadable, shorter than 256 bytes, or cannot be written;\n"
+    "     a record file that cannot be opened or written\n"
     "     measurements that do not read, are not finite or too few for the order\n"
     "  3  refused: the probe library refuses the image or the edited record\n"
     "     (also: no library for the image's type; show --strict: a finding is an error;\n"
     "     fit: an image further from the measurements than no calibration;\n"
     "     check: an error beyond --tolerance or --force-tolerance)\n"
     "  4  bridge: no bridge, no probe, bus error or a failed page write\n"
-    "  5  verify: the EEPROM read back differs from the file written\n";
+    "  5  verify: the EEPROM read back differs from the file written;\n"
+    "     read --verify: no two of 3 reads agree\n";

@@ -1,0 +1,54 @@
+#include <ctime>
+
+#include <nlohmann/json.hpp>
+
+#include "bench_record.h"
+
+namespace {
+
+nlohmann::ordered_json FactsJson(const ImageFacts& facts) {
+    return {{"sha256", facts.sha256},
+            {"verdict", facts.verdict},
+            {"type", facts.type},
+            {"serial", facts.serial},
+            {"calibrationDate", facts.calibrationDate}};
+}
+
+}  // namespace
+
+std::string RecordLine(const BenchRecord& record) {
+    nlohmann::ordered_json line = {
+        {"time", record.time},           {"operator", record.operatorName},
+        {"host", record.host},           {"tool", record.tool},
+        {"library", record.library},     {"libraryVersion", record.libraryVersion},
+        {"transport", record.transport}, {"device", record.device},
+        {"command", record.command},     {"arguments", record.arguments},
+        {"type", record.type},           {"serial", record.serial},
+    };
+    if (record.asFound)
+        line["asFound"] = FactsJson(*record.asFound);
+    if (record.asLeft) {
+        line["asLeft"] = FactsJson(*record.asLeft);
+        line["asLeft"]["readBack"] = record.asLeftReadBack;
+    }
+    if (record.pagesWritten) {
+        line["pagesWritten"] = *record.pagesWritten;
+        line["pagesFailed"] = record.pagesFailed;
+    }
+    if (!record.verification.empty())
+        line["verification"] = record.verification;
+    if (!record.backup.empty())
+        line["backup"] = record.backup;
+    line["exit"] = record.exit;
+    line["message"] = record.message;
+    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string UtcTimeText(long long secondsSinceEpoch) {
+    const std::time_t time = static_cast<std::time_t>(secondsSinceEpoch);
+    const std::tm* utc = std::gmtime(&time);
+    char text[32] = "";
+    if (utc != nullptr)
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc);
+    return text;
+}

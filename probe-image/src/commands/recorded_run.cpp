@@ -1,0 +1,139 @@
+#include "recorded_run.h"
+
+#include "bench_place.h"
+#include "bound_library.h"
+#include "image_layout.h"
+#include "project_version.h"
+#include "record_file.h"
+#include "sha256.h"
+#include "tool_error.h"
+#include "verdict.h"
+
+namespace {
+
+using probe::FieldLayout;
+namespace field = probe::field;
+
+// The value text of a field of the image, printable ASCII only, without blanks
+// and NULs at the end.
+std::string FieldText(const ProbeImageBytes& image, const FieldLayout& layout) {
+    std::string text;
+    for (std::size_t i = layout.ValueOffset(); i < layout.offset + layout.width; ++i) {
+        const char c = static_cast<char>(image[i]);
+        text += c >= 0x20 && c < 0x7F ? c : ' ';
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+std::string TypeText(const ProbeImageBytes& image) {
+    FieldLayout whole = field::kType;
+    whole.tagLength = 0;
+    return FieldText(image, whole);
+}
+
+// A serial is a number: its field's leading zeros are dropped.
+std::string SerialText(std::string digits) {
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+        return digits;
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string::npos ? "0" : digits.substr(first);
+}
+
+void StartRecord(BenchRecord& record, const RecordOptions& options, const std::string& command,
+                 const std::vector<std::string>& arguments, std::time_t started) {
+    record.time = UtcTimeText(started);
+    record.operatorName = options.operatorName.empty() ? LoginName() : options.operatorName;
+    record.host = HostName();
+    record.tool = std::string("probe-image ") + kProjectVersion;
+    record.command = command;
+    record.arguments = arguments;
+}
+
+}  // namespace
+
+int RunRecorded(const RecordOptions& options, const std::string& command,
+                const std::vector<std::string>& arguments,
+                const std::function<int(RecordedRun&)>& run) {
+    RecordedRun recorded;
+    recorded.started = std::time(nullptr);
+    if (options.off)
+        return run(recorded);
+
+    const std::filesystem::path path =
+        options.file.empty() ? DefaultRecordPath() : std::filesystem::path(options.file);
+    if (path.empty())
+        throw ToolError(ExitFile,
+                        "no data folder for the record file (set XDG_DATA_HOME or HOME); give "
+                        "--record FILE, or --no-record; the probe was not touched");
+    RecordFile file(path);
+    if (!file.IsOpen())
+        throw ToolError(ExitFile, "cannot open the record file " + path.string() + ": " +
+                                      file.Failure() + "; the probe was not touched");
+    recorded.backupFolder = path.parent_path() / "as-found";
+    StartRecord(recorded.record, options, command, arguments, recorded.started);
+
+    const auto append = [&] {
+        // The probe libraries are built with the tool, from one version.
+        if (!recorded.record.library.empty())
+            recorded.record.libraryVersion = kProjectVersion;
+        return file.Append(RecordLine(recorded.record))
+                   ? std::string()
+                   : "the record could not be written to " + path.string() + ": " + file.Failure();
+    };
+    int code = ExitSuccess;
+    try {
+        code = run(recorded);
+    } catch (const ToolError& error) {
+        recorded.record.exit = error.code();
+        recorded.record.message = error.what();
+        const std::string failure = append();
+        if (!failure.empty())
+            throw ToolError(error.code(), std::string(error.what()) + "; " + failure);
+        throw;
+    }
+    recorded.record.exit = code;
+    const std::string failure = append();
+    if (!failure.empty())
+        throw ToolError(ExitFile, failure);
+    return code;
+}
+
+ImageFacts DescribeImage(const ProbeImageBytes& image, std::string* library) {
+    ImageFacts facts;
+    facts.sha256 = Sha256Hex(image.data(), image.size());
+    facts.type = TypeText(image);
+    facts.serial = SerialText(FieldText(image, field::kSerial));
+    facts.calibrationDate = FieldText(image, field::kCalibrationDate);
+    const LibraryBinding binding(TypeCharacter(image));
+    if (!binding.Bound()) {
+        facts.verdict = "refused: " + binding.failure();
+        return facts;
+    }
+    const Verdict verdict = JudgeImage(binding, image);
+    facts.verdict = verdict.accepted ? "accepted" : "refused: " + verdict.reason;
+    if (library != nullptr)
+        *library = binding.library().fileName;
+    return facts;
+}
+
+void NoteProbe(BenchRecord& record, const ImageFacts& found, const ImageFacts* written) {
+    const bool blank = found.serial.empty() && written != nullptr;
+    record.type = blank ? written->type : found.type;
+    record.serial = blank ? written->serial : found.serial;
+}
+
+void NoteEeprom(RecordedRun& recorded, const ProbeEeprom& eeprom) {
+    recorded.record.transport = eeprom.Transport();
+    recorded.record.device = eeprom.Device();
+}
+
+int ImageKeepingEeprom::ReadImage(uint8_t* image) {
+    const int status = inner_.ReadImage(image);
+    if (status == BridgeSuccess) {
+        std::copy(image, image + image_.size(), image_.begin());
+        hasImage_ = true;
+    }
+    return status;
+}
