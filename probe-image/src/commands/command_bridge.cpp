@@ -30,7 +30,8 @@ bool IsBridgeText(const std::string& text) {
 ProbeImageBytes ReadAgreed(ProbeEeprom& eeprom, Console& console) {
     const VerifiedRead read = ReadImageVerified(eeprom);
     if (read.status != BridgeSuccess)
-        throw ToolError(ExitBridge, "cannot read the EEPROM: " + EepromFailure(eeprom, read.status));
+        throw ToolError(ExitBridge,
+                        "cannot read the EEPROM: " + EepromFailure(eeprom, read.status));
     if (!read.agreed)
         throw ToolError(ExitMismatch, "no two of " + std::to_string(read.reads) +
                                           " reads of the EEPROM agree; no file written");
