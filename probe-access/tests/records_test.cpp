@@ -55,8 +55,8 @@ TEST(RecordReading, ListsWholeLinesAndReportsDamagedOnesByNumber) {
     const auto& record = reading.records[0].record;
     EXPECT_EQ(record["serial"], "42");
     EXPECT_EQ(record["asFound"]["sha256"], "ab12");
-    EXPECT_EQ(record["pagesWritten"], nlohmann::json({0, 16}));
-    EXPECT_EQ(record["pagesFailed"], nlohmann::json({48}));
+    EXPECT_EQ(record["pagesWritten"], nlohmann::ordered_json({0, 16}));
+    EXPECT_EQ(record["pagesFailed"], nlohmann::ordered_json({48}));
     EXPECT_EQ(record["exit"], 4);
     ASSERT_EQ(reading.damaged.size(), 3u);
     EXPECT_EQ(reading.damaged[0].line, 3u);
