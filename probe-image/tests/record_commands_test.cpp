@@ -29,7 +29,8 @@ HANDLE U2C_CALL CountingOpen(uint8_t index) {
 }
 
 int U2C_CALL CountingWrite(HANDLE device, I2cTransaction* transaction) {
-    writtenAddresses.push_back(transaction->memoryAddress);
+    writtenAddresses.push_back(
+        uint32_t{transaction->memoryAddress});  // a packed field: copied first
     return LinkedBridgeApi().write(device, transaction);
 }
 
