@@ -29,8 +29,8 @@ HANDLE U2C_CALL CountingOpen(uint8_t index) {
 }
 
 int U2C_CALL CountingWrite(HANDLE device, I2cTransaction* transaction) {
-    writtenAddresses.push_back(
-        uint32_t{transaction->memoryAddress});  // a packed field: copied first
+    // A packed field: copied before it is kept.
+    writtenAddresses.push_back(uint32_t{transaction->memoryAddress});
     return LinkedBridgeApi().write(device, transaction);
 }
 
