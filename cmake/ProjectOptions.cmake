@@ -75,6 +75,36 @@ function(project_add_test target)
   project_skippable_tests(${target})
 endfunction()
 
+# A fuzz harness, <name>_fuzzer.cpp beside its corpus in corpus/<name>. With
+# PROJECT_FUZZERS (clang) it is a libFuzzer program run for a bounded time;
+# otherwise it replays its corpus as an ordinary test, so every build builds and
+# checks it. Usage: project_add_fuzzer(name LIBRARIES ... [OPTIONS libFuzzer flags])
+set(PROJECT_FUZZ_SECONDS 60 CACHE STRING "Seconds of each bounded fuzz run")
+function(project_add_fuzzer name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LIBRARIES;OPTIONS")
+  set(target ${name}_fuzzer)
+  set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+  add_executable(${target} ${name}_fuzzer.cpp)
+  target_link_libraries(${target} PRIVATE ${arg_LIBRARIES} project_warnings)
+  if(PROJECT_FUZZERS)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+    file(MAKE_DIRECTORY ${work})
+    add_test(NAME ${target}_replay COMMAND ${target} -runs=0 ${corpus})
+    add_test(NAME ${target}_run
+      COMMAND ${target} -max_total_time=${PROJECT_FUZZ_SECONDS} -rss_limit_mb=2048
+              ${arg_OPTIONS} -print_final_stats=1 ${work} ${corpus})
+  else()
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/probe/fuzz/replay_main.cpp)
+    if(WIN32)
+      set(corpus Z:${corpus})
+    endif()
+    add_test(NAME ${target}_replay COMMAND ${target} ${corpus})
+    project_skippable_tests(${target}_replay)
+  endif()
+endfunction()
+
 # The Windows system DLLs a module of ours may import.
 set(PROJECT_SYSTEM_DLLS kernel32.dll msvcrt.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll
     advapi32.dll shell32.dll ole32.dll)
