@@ -1,5 +1,7 @@
-// A handle with append access alone (no write access) makes every WriteFile land
-// at the end of the file as one piece, whatever other processes append.
+// A handle with append access and no write access makes every WriteFile land at
+// the end of the file. An exclusive lock over the whole file around each append
+// keeps two programs from taking the same end, where a system appends by
+// seeking first.
 #include <windows.h>
 
 #include "record_file.h"
@@ -20,7 +22,7 @@ std::string SystemMessage(DWORD code) {
 }  // namespace
 
 std::intptr_t OpenAppendFile(const std::filesystem::path& path, std::string& failure) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -32,20 +34,23 @@ std::intptr_t OpenAppendFile(const std::filesystem::path& path, std::string& fai
 
 bool AppendAndFlush(std::intptr_t handle, std::string_view bytes, std::string& failure) {
     HANDLE file = reinterpret_cast<HANDLE>(handle);
+    OVERLAPPED whole{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        failure = SystemMessage(GetLastError());
+        return false;
+    }
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        failure = SystemMessage(GetLastError());
-        return false;
-    }
-    if (written != bytes.size()) {
-        failure = "only part of the line went in (disk full?)";
-        return false;
-    }
-    if (!FlushFileBuffers(file)) {
-        failure = SystemMessage(GetLastError());
-        return false;
-    }
-    return true;
+    std::string problem;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        problem = SystemMessage(GetLastError());
+    else if (written != bytes.size())
+        problem = "only part of the line went in (disk full?)";
+    else if (!FlushFileBuffers(file))
+        problem = SystemMessage(GetLastError());
+    UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+    if (!problem.empty())
+        failure = problem;
+    return problem.empty();
 }
 
 void CloseAppendFile(std::intptr_t handle) {
