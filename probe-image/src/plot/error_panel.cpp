@@ -10,14 +10,14 @@ constexpr std::size_t kZeroLinePoints = 2 * kPlotColumns;
 
 }  // namespace
 
-PlotPanel ErrorPanel(const ErrorPanelSpec& spec, const Measurements& measured,
+PlotPanel ErrorPanel(const ErrorPanelLook& look, const Measurements& measured,
                      const std::vector<double>& errors, const std::vector<double>& bandHalfWidths) {
     PlotPanel panel;
-    panel.id = spec.id;
-    panel.title = spec.title;
-    panel.xLabel = spec.xLabel;
-    panel.yLabel = "error (" + spec.unit + ")";
-    panel.colour = spec.colour;
+    panel.id = look.id;
+    panel.title = look.title;
+    panel.xLabel = look.xLabel;
+    panel.yLabel = "error (" + look.unit + ")";
+    panel.colour = look.colour;
     panel.pointClass = "error-point";
     const auto [low, high] = std::minmax_element(measured.raw.begin(), measured.raw.end());
     panel.curve.source = "zero";

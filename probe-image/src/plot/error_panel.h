@@ -9,7 +9,7 @@
 #include "measurements.h"
 #include "svg_plot.h"
 
-struct ErrorPanelSpec {
+struct ErrorPanelLook {
     std::string id;      // "position-error", "force-error"
     std::string title;   // e.g. "Position error: ProbeGetPosition - measured"
     std::string xLabel;  // as the panel above
@@ -19,7 +19,7 @@ struct ErrorPanelSpec {
 
 // errors and bandHalfWidths (if not empty) have one entry per measurement; the
 // band is drawn from -halfWidth to +halfWidth about zero at each measured reading.
-PlotPanel ErrorPanel(const ErrorPanelSpec& spec, const Measurements& measured,
+PlotPanel ErrorPanel(const ErrorPanelLook& look, const Measurements& measured,
                      const std::vector<double>& errors,
                      const std::vector<double>& bandHalfWidths = {});
 

@@ -12,12 +12,12 @@ constexpr char kPositionColour[] = "#1f5fa8";
 constexpr char kForceColour[] = "#b03a2e";
 constexpr double kCoverage = 2;  // the band is ±2u
 
-ErrorPanelSpec PositionErrors(const std::string& conversion) {
+ErrorPanelLook PositionErrors(const std::string& conversion) {
     return {"position-error", "Position error: " + conversion + " - measured",
             "raw position reading", "mm", kPositionColour};
 }
 
-ErrorPanelSpec ForceErrors(const std::string& conversion) {
+ErrorPanelLook ForceErrors(const std::string& conversion) {
     return {"force-error", "Force error: " + conversion + " - measured", "raw force reading", "N",
             kForceColour};
 }
@@ -50,13 +50,13 @@ PlotDocument CheckPlot(const BoundLibrary& library, const ProbeParameters& recor
 }
 
 void AddFitErrorPanels(PlotDocument& document, const FitPlan& plan, const CalibrationFit& fit) {
-    ErrorPanelSpec position = PositionErrors("ProbeGetPosition");
+    ErrorPanelLook position = PositionErrors("ProbeGetPosition");
     position.title += ", band ±2u of the fit";
     InsertAfter(document, "position",
                 ErrorPanel(position, plan.position, fit.positionResults.residuals,
                            Times(fit.position.uncertainty.atMeasurements, kCoverage)));
     if (plan.force && fit.forceResults) {
-        ErrorPanelSpec force = ForceErrors("ProbeGetForce");
+        ErrorPanelLook force = ForceErrors("ProbeGetForce");
         force.title += ", band ±2u of the fit";
         InsertAfter(
             document, "force",
