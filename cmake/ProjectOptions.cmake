@@ -68,11 +68,23 @@ function(project_skippable_tests)
   set_tests_properties(${ARGN} PROPERTIES SKIP_RETURN_CODE 77)
 endfunction()
 
+# A test's scratch files (GoogleTest's TempDir()) in a folder of its own in the
+# build tree, so that tests run at once, and the presets and clones of one machine,
+# never share one. Under Wine, TempDir() is the preset's own prefix's.
+function(project_test_scratch_folder test)
+  if(NOT WIN32)
+    set(folder ${CMAKE_CURRENT_BINARY_DIR}/${test}-scratch)
+    file(MAKE_DIRECTORY ${folder})
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT TEST_TMPDIR=${folder})
+  endif()
+endfunction()
+
 # One CTest test per executable: under Wine a process start costs far more than a test case.
 function(project_add_test target)
   target_link_libraries(${target} PRIVATE project_warnings GTest::gtest GTest::gtest_main)
   add_test(NAME ${target} COMMAND ${target} ${ARGN})
   project_skippable_tests(${target})
+  project_test_scratch_folder(${target})
 endfunction()
 
 # A fuzz harness, <name>_fuzzer.cpp beside its corpus in corpus/<name>. With
