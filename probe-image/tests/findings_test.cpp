@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "injected_month.h"
+#include "calibration/injected_month.h"
 #include "tool_fixture.h"
 
 namespace {
