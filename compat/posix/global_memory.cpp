@@ -5,8 +5,6 @@
 #include <map>
 #include <memory>
 
-#include "global_memory_faults.h"
-
 namespace {
 
 struct Block {
@@ -18,8 +16,6 @@ struct Block {
 struct Heap {
     std::map<std::uint32_t, Block> blocks;
     std::uint32_t nextHandle = 0x1000;
-    unsigned allocFailCountdown = 0;
-    unsigned lockFailCountdown = 0;
 };
 
 Heap& TheHeap() {
@@ -37,21 +33,12 @@ Block* Find(HGLOBAL block) {
     return it == blocks.end() ? nullptr : &it->second;
 }
 
-// Counts down an armed fault; true on the call that must fail.
-bool Trip(unsigned& countdown) {
-    if (countdown == 0)
-        return false;
-    return --countdown == 0;
-}
-
 }  // namespace
 
 extern "C" {
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     Heap& heap = TheHeap();
-    if (Trip(heap.allocFailCountdown))
-        return nullptr;
     Block block;
     block.size = bytes;
     block.bytes.reset(new (std::nothrow) unsigned char[bytes == 0 ? 1 : bytes]);
@@ -73,8 +60,6 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
 LPVOID GlobalLock(HGLOBAL handle) {
     Block* block = Find(handle);
     if (block == nullptr)
-        return nullptr;
-    if (Trip(TheHeap().lockFailCountdown))
         return nullptr;
     if (block->lockCount < GMEM_LOCKCOUNT)
         ++block->lockCount;
@@ -105,18 +90,6 @@ UINT GlobalFlags(HGLOBAL handle) {
 SIZE_T GlobalSize(HGLOBAL handle) {
     Block* block = Find(handle);
     return block == nullptr ? 0 : block->size;
-}
-
-void CompatFailNthGlobalAlloc(unsigned n) {
-    TheHeap().allocFailCountdown = n;
-}
-
-void CompatFailNthGlobalLock(unsigned n) {
-    TheHeap().lockFailCountdown = n;
-}
-
-unsigned CompatLiveGlobalBlocks(void) {
-    return static_cast<unsigned>(TheHeap().blocks.size());
 }
 
 }  // extern "C"

@@ -1,10 +1,10 @@
 // Calibration findings of "show": images built to have each one, and sound
 // images of every type that have none.
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <set>
 
+#include "calibration/injected_month.h"
 #include "tool_fixture.h"
 
 namespace {
@@ -12,12 +12,13 @@ namespace {
 using nlohmann::json;
 
 constexpr int kMonthsPerYear = 12;
+// This month for the tool and the libraries: a December, so that a month ahead is
+// in the next year.
+constexpr probe::YearMonth kThisMonth = {2030, 12};
 
 // The month months from this one, as "YYMM" for an image or "YYYY-MM".
 std::string Month(int months, bool forImage) {
-    const std::time_t now = std::time(nullptr);
-    const std::tm local = *std::localtime(&now);
-    const int index = (local.tm_year + 1900) * kMonthsPerYear + local.tm_mon + months;
+    const int index = kThisMonth.year * kMonthsPerYear + (kThisMonth.month - 1) + months;
     char text[16];
     if (forImage)
         std::snprintf(text, sizeof text, "%02d%02d", index / kMonthsPerYear % 100,
@@ -61,6 +62,7 @@ class FindingsTest : public ToolTest {
     }
 
     int made_ = 0;
+    InjectedMonth thisMonth_{kThisMonth};
 };
 
 TEST_F(FindingsTest, SoundImagesOfEveryTypeHaveNoFinding) {

@@ -1,36 +1,18 @@
 #include "calibration_life.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
 
-#include "field_text.h"
+#include "local_clock.h"
 #include "record_fields.h"
 
 namespace {
 
-constexpr int kMonthsPerYear = 12;
-constexpr int kYearDigits = 2;
-constexpr int kCenturyYears = 100;
-constexpr int kTmFirstYear = 1900;
 // Fewer uses left than this share of the limit is worth a warning.
 constexpr double kFewUsesShare = 0.05;
 
-// Months counted from January of year 0, so that month arithmetic is plain.
-long long MonthIndex(Today today) {
-    return static_cast<long long>(today.year) * kMonthsPerYear + (today.month - 1);
-}
-
-std::string MonthText(long long index) {
-    long long year = index / kMonthsPerYear;
-    long long month = index % kMonthsPerYear;
-    if (month < 0) {
-        month += kMonthsPerYear;
-        --year;
-    }
+std::string MonthText(probe::YearMonth month) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04lld-%02lld", year, month + 1);
+    std::snprintf(text, sizeof text, "%04d-%02d", month.year, month.month);
     return text;
 }
 
@@ -44,33 +26,17 @@ Finding CalibrationFinding(const char* check, Severity severity, const char* in)
 
 }  // namespace
 
-Today LocalToday() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr)
-        return {kTmFirstYear, 1};  // a clock beyond what the calendar holds
-    return {local->tm_year + kTmFirstYear, local->tm_mon + 1};
-}
-
-int CalibrationAgeMonths(const char* calibrationDate, int currentYear, int currentMonth) {
-    const auto* text = reinterpret_cast<const std::uint8_t*>(calibrationDate);
-    const std::size_t length = strnlen(calibrationDate, PROBE_TEXT_SIZE);
-    const std::size_t yearLength = std::min<std::size_t>(length, kYearDigits);
-    const int year = probe::ReadInteger(text, yearLength);
-    const int month = probe::ReadInteger(text + yearLength,
-                                         std::min<std::size_t>(length - yearLength, kYearDigits));
-    return (currentYear - year) * kMonthsPerYear + (currentMonth - month);
-}
-
-CalibrationLife ReadCalibrationLife(const ProbeParameters& record, bool calibrated, Today today) {
+CalibrationLife ReadCalibrationLife(const ProbeParameters& record, bool calibrated,
+                                    probe::YearMonth today) {
+    const probe::CalibrationPeriod period =
+        probe::CalibrationPeriodAt(record.CalibrationDate, record.CalibrationMonths, today);
     CalibrationLife life;
     life.calibrated = calibrated;
-    life.monthsSince =
-        CalibrationAgeMonths(record.CalibrationDate, today.year % kCenturyYears, today.month);
-    life.month = MonthText(MonthIndex(today) - life.monthsSince);
-    life.monthsLeft = static_cast<long long>(record.CalibrationMonths) - life.monthsSince;
-    life.lastMonth = MonthText(MonthIndex(today) + life.monthsLeft);
-    life.runsOut = MonthText(MonthIndex(today) + life.monthsLeft + 1);
+    life.monthsSince = period.monthsSince;
+    life.month = MonthText(period.calibrated);
+    life.monthsLeft = period.monthsLeft;
+    life.lastMonth = MonthText(period.last);
+    life.runsOut = MonthText(period.runsOut);
     const auto usage = static_cast<std::uint32_t>(record.UsageCount);
     life.usageLeft = usage <= record.UsageLimit ? record.UsageLimit - usage : 0;
     return life;
@@ -81,7 +47,7 @@ std::optional<CalibrationLife> LibraryCalibrationLife(const BoundLibrary& librar
     std::int32_t calibrated = 0;
     if (library.core.ProbeIsCalibrated(&calibrated) != ProbeStatusOk)
         return std::nullopt;
-    return ReadCalibrationLife(record, calibrated != 0, LocalToday());
+    return ReadCalibrationLife(record, calibrated != 0, probe::CurrentYearMonth());
 }
 
 std::vector<Finding> CalibrationFindings(const CalibrationLife& life,

@@ -9,15 +9,8 @@
 #include <vector>
 
 #include "bound_library.h"
+#include "calibration_period.h"
 #include "finding.h"
-
-struct Today {
-    int year = 0;   // e.g. 2026
-    int month = 0;  // 1 to 12
-};
-
-// The computer's local date, which the library reads too.
-Today LocalToday();
 
 struct CalibrationLife {
     bool calibrated = false;   // ProbeIsCalibrated today
@@ -29,10 +22,13 @@ struct CalibrationLife {
     std::uint32_t usageLeft = 0;
 };
 
-// calibrated is the library's answer for today.
-CalibrationLife ReadCalibrationLife(const ProbeParameters& record, bool calibrated, Today today);
+// calibrated is the library's answer for today; the months come from the rule the
+// library answers by.
+CalibrationLife ReadCalibrationLife(const ProbeParameters& record, bool calibrated,
+                                    probe::YearMonth today);
 
-// Asks ProbeIsCalibrated; nothing when it gives no answer.
+// Asks ProbeIsCalibrated, and explains it at the month of the local clock (the
+// one the library reads); nothing when it gives no answer.
 std::optional<CalibrationLife> LibraryCalibrationLife(const BoundLibrary& library,
                                                       const ProbeParameters& record);
 
@@ -40,6 +36,3 @@ std::optional<CalibrationLife> LibraryCalibrationLife(const BoundLibrary& librar
 // in its last month and when few uses are left.
 std::vector<Finding> CalibrationFindings(const CalibrationLife& life,
                                          const ProbeParameters& record);
-
-// (YYnow - YYcal) * 12 + (MMnow - MMcal), the dates read as the library reads them.
-int CalibrationAgeMonths(const char* calibrationDate, int currentYear, int currentMonth);

@@ -13,7 +13,7 @@ far enough from every rounding boundary that the rounding they give is that of t
 power. All rounding is done here on exact rationals, ties to even, without the host's floats.
 
 Outputs, both overwritten:
-  probe/src/gain_table.cpp                the table, as hex-float literals
+  probe/src/numerics/gain_table.cpp       the table, as hex-float literals
   probe/tests/reference/gain_table_bits.h the expected float32 bit patterns
 
 Run from anywhere: python3 probe/tests/reference/make_gain_table.py
@@ -36,7 +36,7 @@ DOUBLE = (53, -1074)  # significand bits, exponent of the smallest subnormal ste
 FLOAT32 = (24, -149)
 
 ROOT = pathlib.Path(__file__).resolve().parents[3]
-TABLE_PATH = ROOT / "probe/src/gain_table.cpp"
+TABLE_PATH = ROOT / "probe/src/numerics/gain_table.cpp"
 BITS_PATH = ROOT / "probe/tests/reference/gain_table_bits.h"
 
 

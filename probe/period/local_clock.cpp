@@ -5,17 +5,19 @@
 namespace probe {
 namespace {
 
-YearMonth LocalYearMonth() {
-    std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr)
-        return {1900, 1};
-    return {local->tm_year + 1900, local->tm_mon + 1};
-}
+constexpr int kTmFirstYear = 1900;
 
 ClockFunction gClock = &LocalYearMonth;
 
 }  // namespace
+
+YearMonth LocalYearMonth() {
+    std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr)
+        return {kTmFirstYear, 1};
+    return {local->tm_year + kTmFirstYear, local->tm_mon + 1};
+}
 
 YearMonth CurrentYearMonth() {
     return gClock();
