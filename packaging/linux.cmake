@@ -60,20 +60,13 @@ set_target_properties(probe-image PROPERTIES
 install(TARGETS probe-image RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 install(TARGETS i2cbrdg LIBRARY DESTINATION ${tools_library_dir} COMPONENT tools)
 
-# Its man page, from its own --help and --version, dated by the source.
-find_program(HELP2MAN help2man REQUIRED)
-set(man_page ${CMAKE_CURRENT_BINARY_DIR}/probe-image.1)
-add_custom_command(OUTPUT ${man_page}.gz
-  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${PROJECT_SOURCE_DATE_EPOCH}
-          ${HELP2MAN} --no-info --section=1
-          "--name=inspect, check, plot, edit, create, read and write probe EEPROM images"
-          --output=${man_page} $<TARGET_FILE:probe-image>
-  COMMAND gzip -9nf ${man_page}
-  DEPENDS probe-image ${PROJECT_SOURCE_DATE_EPOCH_FILE}
-  COMMENT "Making the man page of probe-image"
-  VERBATIM)
-add_custom_target(probe_image_man_page ALL DEPENDS ${man_page}.gz)
-install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+# The manuals: probe-image(1) with the tool, palvo(3) with the header.
+include(manuals.cmake)
+project_compressed_manuals(manual_files)
+install(FILES ${manual_dir}/probe-image.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+  COMPONENT tools)
+install(FILES ${manual_dir}/palvo.3.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man3
+  COMPONENT development)
 
 # The host example and the samples, for the developers.
 set(examples_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package_development}/examples)
@@ -108,7 +101,7 @@ endforeach()
 # What the packages hold, built without the tests: cmake --build --target deliverables.
 add_custom_target(deliverables)
 add_dependencies(deliverables ${probe_libraries} compat_global_memory probe-image i2cbrdg
-                 probe_image_man_page package_changelog sample_images)
+                 manual_pages package_changelog sample_images)
 
 set(CPACK_PACKAGE_NAME palvo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

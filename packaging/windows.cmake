@@ -1,6 +1,6 @@
 # The Windows distribution, a ZIP archive (cpack -G ZIP): Quillet and probe-image,
 # the probe libraries with their header, module definitions and import libraries,
-# sample images, the host example and the simulated bridge.
+# sample images, the host example, the manuals as text and the simulated bridge.
 
 install(TARGETS Quillet probe-image RUNTIME DESTINATION .)
 foreach(type IN LISTS PROBE_TYPES)
@@ -14,6 +14,10 @@ install(FILES ${PROJECT_BINARY_DIR}/i2cbrdg/i2cbrdg.def DESTINATION simulation)
 project_source_date(SOURCE_DATE "%Y-%m-%d %H:%M:%S UTC")
 configure_file(windows/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+# The manuals as text: probe-image.txt and palvo.txt.
+include(manuals.cmake)
+project_manual_texts(manual_files)
+install(FILES ${manual_files} DESTINATION doc)
 project_install_samples(samples)
 set(example ${PROJECT_SOURCE_DIR}/examples/host)
 install(FILES ${example}/host.c ${example}/probe_library.h ${example}/probe_library_win32.c
@@ -21,7 +25,7 @@ install(FILES ${example}/host.c ${example}/probe_library.h ${example}/probe_libr
 
 # What the ZIP holds, built without the tests: cmake --build --target deliverables.
 add_custom_target(deliverables)
-add_dependencies(deliverables Quillet probe-image i2cbrdg sample_images)
+add_dependencies(deliverables Quillet probe-image i2cbrdg sample_images manual_texts)
 foreach(type IN LISTS PROBE_TYPES)
   add_dependencies(deliverables Palvo${type} Palvo${type}_import_library)
 endforeach()
