@@ -6,6 +6,7 @@
 #include "calibration_fit.h"
 #include "calibration_life.h"
 #include "certificate_html.h"
+#include "comma_list.h"
 #include "commands.h"
 #include "finding_output.h"
 #include "fit_report.h"
@@ -40,28 +41,17 @@ std::optional<unsigned> OrderOption(const std::string& text, const char* option)
     return static_cast<unsigned>(*order);
 }
 
-std::vector<std::string> CommaSeparated(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos)
-            return parts;
-        start = comma + 1;
-    }
-}
-
 std::vector<FieldEdit> ThresholdEdits(const std::string& text) {
-    const std::vector<std::string> values = CommaSeparated(text);
+    const std::vector<std::string_view> values = SplitCommaList(text);
     if (values.size() != std::size(kThresholdFields))
         Usage("--thresholds " + text + ": expected four numbers X2,X1,F2,F1");
     std::vector<FieldEdit> edits;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const auto value = ParseFloat(values[i]);
+        const std::string given(values[i]);
+        const auto value = ParseFloat(given);
         if (!value || !std::isfinite(*value))
-            Usage("--thresholds " + text + ": \"" + values[i] + "\" is not a finite number");
-        edits.push_back(ParseFieldEdit(std::string(kThresholdFields[i]) + "=" + values[i]));
+            Usage("--thresholds " + text + ": \"" + given + "\" is not a finite number");
+        edits.push_back(ParseFieldEdit(std::string(kThresholdFields[i]) + "=" + given));
     }
     return edits;
 }
