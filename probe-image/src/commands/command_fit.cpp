@@ -13,6 +13,7 @@
 #include "image_check.h"
 #include "image_file.h"
 #include "number_text.h"
+#include "plan_conflict.h"
 #include "plot_contents.h"
 #include "report_sources.h"
 #include "result_plots.h"
@@ -74,6 +75,33 @@ FitPlan PlanOf(const FitOptions& options) {
     return plan;
 }
 
+// The fit's objection to the plan in the words of the options that made it.
+std::string OptionWording(const FitPlanError& error) {
+    const PlanConflict& conflict = error.conflict();
+    switch (conflict.kind) {
+        case PlanConflictKind::FieldSetByFit:  // "Field: why"
+            return "--set " + std::string(error.what());
+        case PlanConflictKind::ForceOrderWithoutThresholds:
+            return "--force-order " + std::to_string(conflict.order) +
+                   " needs --thresholds X2,X1,F2,F1: without them the force law is linear";
+        case PlanConflictKind::ThresholdsWithLinearLaw:
+            return "--force-order 0 is the linear law, which has no thresholds: leave out "
+                   "--thresholds or give a force order of 1 or more";
+        case PlanConflictKind::ThresholdsOutOfOrder:
+            return "--thresholds: x2 (" + FloatText(conflict.x2) + ") must lie below x1 (" +
+                   FloatText(conflict.x1) + "), as the image holds them";
+    }
+    return error.what();
+}
+
+CalibrationFit FitAsAsked(const BoundLibrary& library, const FitPlan& plan) {
+    try {
+        return FitCalibration(library, plan);
+    } catch (const FitPlanError& error) {
+        Usage(OptionWording(error));
+    }
+}
+
 bool Stated(const FitPlan& plan) {
     return !plan.position.uncertainty.empty() ||
            (plan.force && !plan.force->measurements.uncertainty.empty());
@@ -133,7 +161,7 @@ int RunFit(const FitOptions& options, Console& console) {
     const LibraryBinding binding(TypeCharacterOf(options.type));
     if (!binding.Bound())
         throw ToolError(ExitRefused, binding.failure());
-    const CalibrationFit fit = FitCalibration(binding.library(), plan);
+    const CalibrationFit fit = FitAsAsked(binding.library(), plan);
     const std::string plot = options.plot.empty()
                                  ? ""
                                  : FitPlot(binding, fit.image.image, plan, fit,

@@ -65,7 +65,7 @@ struct CalibrationFit {
     std::string refusal;  // why the image must not be written; empty when it may
 };
 
-// Throws ToolError: ExitUsage for an order or a field the image cannot take,
-// ExitFile for measurements that cannot give the fit, ExitRefused when the
-// library refuses.
+// Throws ToolError: ExitUsage for an order or a field the image cannot take (a
+// FitPlanError where the plan contradicts itself or the fit), ExitFile for
+// measurements that cannot give the fit, ExitRefused when the library refuses.
 CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan);
