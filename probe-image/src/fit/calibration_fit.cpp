@@ -296,7 +296,8 @@ CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan) 
                      "ForceX2 (" + FloatText(held.ForceX2) + ") must lie below ForceX1 (" +
                          FloatText(held.ForceX1) + "), as the image holds them");
         const Measurements& measured = plan.force->measurements;
-        for (std::size_t i : BetweenThresholds(measured, held.ForceX2, held.ForceX1)) {
+        fit.forceFitted = BetweenThresholds(measured, held.ForceX2, held.ForceX1);
+        for (std::size_t i : fit.forceFitted) {
             forceRaws.push_back(measured.raw[i]);
             forceSamples.x.push_back(measured.raw[i]);
             forceSamples.measured.push_back(measured.value[i]);

@@ -61,6 +61,9 @@ struct CalibrationFit {
     float forceX1 = 0, forceX2 = 0, forceF1 = 0, forceF2 = 0;
     LibraryResults positionResults;
     std::optional<LibraryResults> forceResults;
+    // The force measurements the piecewise law's polynomial is fitted to, those
+    // with x2 <= raw < x1, in the order of its solve.
+    std::vector<std::size_t> forceFitted;
     std::vector<Finding> warnings;
     std::string refusal;  // why the image must not be written; empty when it may
 };
