@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "comma_list.h"
+
 namespace i2cbrdg {
 
 namespace {
@@ -51,13 +53,8 @@ void Apply(std::string_view word, FaultSettings& settings) {
 
 FaultSettings ParseFaultSettings(std::string_view text) {
     FaultSettings settings;
-    while (!text.empty()) {
-        std::size_t comma = text.find(',');
-        Apply(Trimmed(text.substr(0, comma)), settings);
-        if (comma == std::string_view::npos)
-            break;
-        text.remove_prefix(comma + 1);
-    }
+    for (std::string_view word : SplitCommaList(text))
+        Apply(Trimmed(word), settings);
     return settings;
 }
 

@@ -1,84 +1,71 @@
-// The factory content of the simulated EEPROM, laid out at compile time: a type-6
-// probe with position polynomial 0 + 1·x, a linear force law without thresholds
-// and a constant zero force polynomial.
+// The factory content of the simulated EEPROM: a type-6 probe with position
+// polynomial 0 + 1·x, a linear force law without thresholds and a constant zero
+// force polynomial, laid out and checksummed as the image format has it.
 #include <cstddef>
 #include <cstdint>
 
 #include "eeprom_memory.h"
+#include "image_crc.h"
+#include "image_layout.h"
 
 namespace i2cbrdg {
 
 namespace {
 
-constexpr std::uint8_t kFloatZero[4] = {0x00, 0x00, 0x00, 0x00};
-constexpr std::uint8_t kFloatOne[4] = {0x00, 0x00, 0x80, 0x3F};
-constexpr std::size_t kChecksumOffset = 252;
+namespace field = probe::field;
+using probe::FieldLayout;
 
-// Field text of exactly `width` bytes; texts shorter than their field carry the
-// terminating NUL and zero fill in the literal itself.
-template <std::size_t N>
-constexpr void Put(Eeprom& image, std::size_t offset, std::size_t width, const char (&text)[N]) {
-    for (std::size_t i = 0; i < width; ++i)
-        image[offset + i] = static_cast<std::uint8_t>(text[i]);
+constexpr std::uint32_t kFloatZero = 0x00000000;
+constexpr std::uint32_t kFloatOne = 0x3F800000;  // 1.0f
+constexpr unsigned kPositionOrder = 1;           // two coefficients
+constexpr std::size_t kForceLaw = probe::ForceLawOffset(kPositionOrder);
+
+// The text of a field, exactly its width; a text shorter than its value carries
+// the NUL and zero fill in the literal itself.
+template <const FieldLayout& layout, std::size_t N>
+void Put(Eeprom& image, std::size_t base, const char (&text)[N]) {
+    static_assert(N - 1 == layout.width, "a field's text fills the field");
+    for (std::size_t i = 0; i < layout.width; ++i)
+        image[base + layout.offset + i] = static_cast<std::uint8_t>(text[i]);
 }
 
-constexpr void PutBytes(Eeprom& image, std::size_t offset, const std::uint8_t (&bytes)[4]) {
-    for (std::size_t i = 0; i < 4; ++i)
-        image[offset + i] = bytes[i];
-}
-
-// Bit-wise CRC, constant 0x9021 after the shift, initial value 0.
-constexpr std::uint32_t ImageCrc(const Eeprom& image, std::size_t count) {
-    std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        crc ^= image[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1u) ? (crc >> 1) ^ 0x9021u : crc >> 1;
-    }
-    return crc;
-}
-
-constexpr Eeprom BuildSampleImage() {
+Eeprom BuildSampleImage() {
     Eeprom image{};
-    for (auto& byte : image)
-        byte = 0xFF;
-    Put(image, 0, 4, "M006");
-    Put(image, 4, 8, "S1000001");
-    Put(image, 12, 8, "OSIMULAT");
-    Put(image, 20, 8, "DCAL2512");
-    Put(image, 28, 8, "DFAB2506");
-    Put(image, 36, 8, "N0000001");
-    Put(image, 44, 4, "G052");
-    Put(image, 64, 8, "FR3.5\0\0\0");
-    Put(image, 72, 8, "C0000000");
-    Put(image, 80, 4, "PO01");  // position order 1: two coefficients
-    PutBytes(image, 84, kFloatZero);
-    PutBytes(image, 88, kFloatOne);
-    Put(image, 92, 8, "k 2.00\0\0");
-    Put(image, 100, 8, "x00.50\0\0");
-    Put(image, 108, 8, "F 3.50\0\0");
-    Put(image, 116, 8, "R 5.70\0\0");
-    Put(image, 124, 8, "--------");  // x1, f1, x2, f2 absent
-    Put(image, 132, 8, "--------");
-    Put(image, 140, 8, "--------");
-    Put(image, 148, 8, "--------");
-    Put(image, 156, 4, "PO00");  // force order 0: one coefficient
-    PutBytes(image, 160, kFloatZero);
-    std::uint32_t crc = ImageCrc(image, kChecksumOffset);
-    for (std::size_t i = 0; i < 4; ++i)
-        image[kChecksumOffset + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    image.fill(0xFF);
+    Put<field::kType>(image, 0, "M006");
+    Put<field::kSerial>(image, 0, "S1000001");
+    Put<field::kOText>(image, 0, "OSIMULAT");
+    Put<field::kCalibrationDate>(image, 0, "DCAL2512");
+    Put<field::kFabricationDate>(image, 0, "DFAB2506");
+    Put<field::kNNumber>(image, 0, "N0000001");
+    Put<field::kGain>(image, 0, "G052");
+    Put<field::kFr>(image, 0, "FR3.5\0\0\0");
+    Put<field::kUsageCount>(image, 0, "C0000000");
+    Put<field::kPositionOrder>(image, 0, "PO01");
+    probe::StoreLittleEndian32(image.data() + probe::kPositionCoefficientsOffset, kFloatZero);
+    probe::StoreLittleEndian32(
+        image.data() + probe::kPositionCoefficientsOffset + probe::kCoefficientSize, kFloatOne);
+    Put<field::kForceK>(image, kForceLaw, "k 2.00\0\0");
+    Put<field::kForceX0>(image, kForceLaw, "x00.50\0\0");
+    Put<field::kFValue>(image, kForceLaw, "F 3.50\0\0");
+    Put<field::kRValue>(image, kForceLaw, "R 5.70\0\0");
+    Put<field::kForceX1>(image, kForceLaw, "--------");  // no thresholds
+    Put<field::kForceF1>(image, kForceLaw, "--------");
+    Put<field::kForceX2>(image, kForceLaw, "--------");
+    Put<field::kForceF2>(image, kForceLaw, "--------");
+    Put<field::kForceOrder>(image, kForceLaw, "PO00");  // one coefficient
+    probe::StoreLittleEndian32(image.data() + kForceLaw + probe::kForceCoefficientsOffset,
+                               kFloatZero);
+    probe::StoreLittleEndian32(image.data() + probe::kChecksumOffset,
+                               probe::ProbeImageCrc(image.data(), probe::kChecksumOffset));
     return image;
 }
-
-constexpr Eeprom kSampleImage = BuildSampleImage();
-
-static_assert(ImageCrc(kSampleImage, kChecksumOffset) != 0, "checksum computed");
-static_assert(kSampleImage[254] == 0 && kSampleImage[255] == 0, "16-bit checksum in a 32-bit word");
 
 }  // namespace
 
 Eeprom SampleProbeImage() {
-    return kSampleImage;
+    static const Eeprom image = BuildSampleImage();
+    return image;
 }
 
 }  // namespace i2cbrdg

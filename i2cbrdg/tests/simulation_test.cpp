@@ -1,12 +1,17 @@
 // The parts of the simulated bridge that the writer's tests do not reach: the
-// fault list and the EEPROM file.
+// fault list, the factory image and the EEPROM file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "eeprom_file.h"
+#include "eeprom_memory.h"
 #include "fault_settings.h"
+#include "image_crc.h"
+#include "image_layout.h"
 
 namespace {
 
@@ -36,6 +41,38 @@ TEST(FaultSettings, IgnoresUnknownWordsAndBadOffsets) {
         EXPECT_FALSE(settings.noProbe) << text;
     }
     EXPECT_TRUE(ParseFaultSettings("typo,no-probe").noProbe);
+}
+
+// The factory image byte for byte, as hosts and stored images have known it.
+constexpr char kSampleImageHex[] =
+    "4D30303653313030303030314F53494D"
+    "554C41544443414C3235313244464142"
+    "323530364E3030303030303147303532"
+    "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"
+    "4652332E350000004330303030303030"
+    "504F3031000000000000803F6B20322E"
+    "303000007830302E353000004620332E"
+    "353000005220352E373000002D2D2D2D"
+    "2D2D2D2D2D2D2D2D2D2D2D2D2D2D2D2D"
+    "2D2D2D2D2D2D2D2D2D2D2D2D504F3030"
+    "00000000FFFFFFFFFFFFFFFFFFFFFFFF"
+    "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"
+    "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"
+    "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"
+    "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"
+    "FFFFFFFFFFFFFFFFFFFFFFFF1BDC0000";
+
+TEST(SampleImage, HoldsTheFactoryBytesUnderTheImageChecksum) {
+    const i2cbrdg::Eeprom sample = i2cbrdg::SampleProbeImage();
+    std::string hex;
+    for (std::uint8_t byte : sample) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02X", byte);
+        hex += two;
+    }
+    EXPECT_EQ(hex, kSampleImageHex);
+    EXPECT_EQ(probe::LoadLittleEndian32(sample.data() + probe::kChecksumOffset),
+              probe::ProbeImageCrc(sample.data(), probe::kChecksumOffset));
 }
 
 class EepromFileTest : public ::testing::Test {

@@ -93,4 +93,13 @@ std::int32_t ReadOrder(const std::uint8_t* twoCharacters) {
     return negative ? -value : value;
 }
 
+std::string FieldValueText(const std::uint8_t* image, const FieldLayout& layout) {
+    std::string text;
+    for (std::size_t i = layout.ValueOffset(); i < layout.offset + layout.width; ++i)
+        text += image[i] >= 0x20 && image[i] < 0x7F ? static_cast<char>(image[i]) : ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
 }  // namespace probe

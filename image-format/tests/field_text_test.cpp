@@ -130,4 +130,34 @@ TEST(OrderReading, TwoCharactersAlone) {
     EXPECT_EQ(probe::ReadOrder(nul), 0);
 }
 
+struct ValueTextCase {
+    const char* bytes;  // the field, 8 bytes from offset 0
+    std::size_t tagLength;
+    const char* text;
+};
+
+TEST(FieldValueText, PrintableValueWithoutTheBlanksAtItsEnd) {
+    const ValueTextCase cases[] = {
+        {"S0001234", 1, "0001234"},
+        {"S0001234", 0, "S0001234"},  // no tag: the whole field
+        {"DCAL12\0\0", 4, "12"},      // NULs at the end are dropped
+        {"O A  B  ", 1, " A  B"},     // blanks inside and in front stay
+        {"O\x01\x7F\xFF"
+         "ab\0x",
+         1, "   ab x"},  // unprintable bytes read as blanks
+        {"S       ", 1, ""},
+        {"S\0\0\0\0\0\0\0", 1, ""},
+    };
+    for (const ValueTextCase& c : cases) {
+        std::uint8_t image[probe::kImageSize] = {};
+        std::memcpy(image, c.bytes, 8);
+        image[8] = 'X';  // past the field: never read
+        const probe::FieldLayout layout{0, 8, c.tagLength, ""};
+        EXPECT_EQ(probe::FieldValueText(image, layout), c.text) << c.bytes;
+    }
+    std::uint8_t image[probe::kImageSize] = {};
+    std::memcpy(image + probe::field::kSerial.offset, "S1000001", 8);
+    EXPECT_EQ(probe::FieldValueText(image, probe::field::kSerial), "1000001");
+}
+
 }  // namespace

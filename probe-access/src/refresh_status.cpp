@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "image_load.h"
 #include "status_texts.h"
 
 namespace {
@@ -18,21 +19,21 @@ const char* BridgeFailureText(int status) {
     }
 }
 
-// Runs the bound library over the probe's image. A failed read leaves the image
+// Has the bound library load the probe's image. A failed read leaves the image
 // zero, which names no probe type, so the library refuses it.
-const char* JudgeImage(ProbeEeprom& eeprom, const ProbeLibrary& library,
-                       ProbeParameters& parameters) {
+const char* ImageStatusText(ProbeEeprom& eeprom, const ProbeLibrary& library,
+                            ProbeParameters& parameters) {
     std::array<uint8_t, PROBE_IMAGE_SIZE> image{};
     eeprom.ReadImage(image.data());
-    if (library.ProbeInit(image.data()) != ProbeStatusOk) {
-        return StatusText::ImageRefused;
+    switch (LoadImageRecord(library, image.data(), parameters).stage) {
+        case ImageLoadStage::Accepted:
+            return StatusText::SystemAvailable;
+        case ImageLoadStage::RecordRefused:
+            return StatusText::ParametersRefused;
+        case ImageLoadStage::ImageRefused:
+            break;
     }
-    parameters = ProbeParameters{};
-    parameters.Size = PROBE_PARAMETERS_SIZE;
-    if (library.ProbeGetParameters(&parameters) != ProbeStatusOk) {
-        return StatusText::ParametersRefused;
-    }
-    return StatusText::SystemAvailable;
+    return StatusText::ImageRefused;
 }
 
 }  // namespace
@@ -60,6 +61,6 @@ void RefreshStatus(ProbeEeprom& eeprom, const ProbeBinding& binding, StatusLine&
         statusLine.SetStatusText(StatusText::LibraryError);
         return;
     }
-    statusLine.SetStatusText(JudgeImage(eeprom, library, *parameters));
+    statusLine.SetStatusText(ImageStatusText(eeprom, library, *parameters));
     binding.unload(module, library);
 }

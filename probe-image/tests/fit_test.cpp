@@ -8,12 +8,17 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "bound_library.h"
+#include "calibration_fit.h"
+#include "field_edits.h"
 #include "library_curves.h"
+#include "measurements.h"
+#include "plan_conflict.h"
 #include "tool_fixture.h"
 #include "verdict.h"
 
@@ -251,6 +256,77 @@ TEST_F(FitTest, BadInputWritesNoImage) {
     const ToolRun ratio = Fit({"--type", "2", "--position", good, "--force", good, "-o", "x"});
     EXPECT_EQ(ratio.code, 1);
     EXPECT_NE(ratio.err.find("type 2 has no force law"), std::string::npos);
+}
+
+// The fit's own objections to a plan name fields, orders and thresholds, never
+// the options that the command words them as.
+TEST_F(FitTest, PlanConflictsSpeakOfTheFit) {
+    std::string rows;
+    for (int i = 0; i < 20; ++i)
+        rows += std::to_string(i) + "," + std::to_string(0.1 * i) + "\n";
+    const Measurements measured = ParseMeasurements(rows, "m.csv");
+    const std::vector<std::string> thresholds = {"ForceX2=1", "ForceX1=0", "ForceF2=0",
+                                                 "ForceF1=1"};
+    const std::vector<std::string> sound = {"ForceX2=2", "ForceX1=15", "ForceF2=0", "ForceF1=1"};
+    struct Case {
+        std::vector<std::string> edits;
+        bool force;
+        std::optional<unsigned> forceOrder;
+        std::vector<std::string> thresholds;
+        PlanConflictKind kind;
+        const char* message;
+    } cases[] = {
+        {{"PositionCoefficients=1,2"},
+         false,
+         {},
+         {},
+         PlanConflictKind::FieldSetByFit,
+         "PositionCoefficients: the fit sets them"},
+        {{"ForceX0=1"},
+         true,
+         {},
+         {},
+         PlanConflictKind::FieldSetByFit,
+         "ForceX0: the force fit sets it"},
+        {{},
+         true,
+         2u,
+         {},
+         PlanConflictKind::ForceOrderWithoutThresholds,
+         "force order 2 needs the thresholds"},
+        {{},
+         true,
+         0u,
+         sound,
+         PlanConflictKind::ThresholdsWithLinearLaw,
+         "force order 0 is the linear law"},
+        {{},
+         true,
+         {},
+         thresholds,
+         PlanConflictKind::ThresholdsOutOfOrder,
+         "ForceX2 (1) must lie below ForceX1 (0)"},
+    };
+    const LibraryBinding binding(TypeCharacterOf(6));
+    ASSERT_TRUE(binding.Bound()) << binding.failure();
+    for (const Case& c : cases) {
+        FitPlan plan;
+        plan.type = 6;
+        plan.position = measured;
+        plan.edits = ParseFieldEdits(c.edits);
+        if (c.force)
+            plan.force = ForcePlan{measured, c.forceOrder, ParseFieldEdits(c.thresholds)};
+        try {
+            FitCalibration(binding.library(), plan);
+            ADD_FAILURE() << c.message << ": fitted";
+        } catch (const FitPlanError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(error.code(), ExitUsage) << message;
+            EXPECT_EQ(error.conflict().kind, c.kind) << message;
+            EXPECT_NE(message.find(c.message), std::string::npos) << message;
+            EXPECT_EQ(message.find("--"), std::string::npos) << message;
+        }
+    }
 }
 
 TEST_F(FitTest, ForceLawsLinearAndBetweenThresholds) {

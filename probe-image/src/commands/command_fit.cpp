@@ -6,12 +6,14 @@
 #include "calibration_fit.h"
 #include "calibration_life.h"
 #include "certificate_html.h"
+#include "comma_list.h"
 #include "commands.h"
 #include "finding_output.h"
 #include "fit_report.h"
 #include "image_check.h"
 #include "image_file.h"
 #include "number_text.h"
+#include "plan_conflict.h"
 #include "plot_contents.h"
 #include "report_sources.h"
 #include "result_plots.h"
@@ -40,28 +42,17 @@ std::optional<unsigned> OrderOption(const std::string& text, const char* option)
     return static_cast<unsigned>(*order);
 }
 
-std::vector<std::string> CommaSeparated(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos)
-            return parts;
-        start = comma + 1;
-    }
-}
-
 std::vector<FieldEdit> ThresholdEdits(const std::string& text) {
-    const std::vector<std::string> values = CommaSeparated(text);
+    const std::vector<std::string_view> values = SplitCommaList(text);
     if (values.size() != std::size(kThresholdFields))
         Usage("--thresholds " + text + ": expected four numbers X2,X1,F2,F1");
     std::vector<FieldEdit> edits;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const auto value = ParseFloat(values[i]);
+        const std::string given(values[i]);
+        const auto value = ParseFloat(given);
         if (!value || !std::isfinite(*value))
-            Usage("--thresholds " + text + ": \"" + values[i] + "\" is not a finite number");
-        edits.push_back(ParseFieldEdit(std::string(kThresholdFields[i]) + "=" + values[i]));
+            Usage("--thresholds " + text + ": \"" + given + "\" is not a finite number");
+        edits.push_back(ParseFieldEdit(std::string(kThresholdFields[i]) + "=" + given));
     }
     return edits;
 }
@@ -82,6 +73,33 @@ FitPlan PlanOf(const FitOptions& options) {
     if (!options.force.empty())
         plan.force = ForcePlan{ReadMeasurements(options.force), forceOrder, thresholds};
     return plan;
+}
+
+// The fit's objection to the plan in the words of the options that made it.
+std::string OptionWording(const FitPlanError& error) {
+    const PlanConflict& conflict = error.conflict();
+    switch (conflict.kind) {
+        case PlanConflictKind::FieldSetByFit:  // "Field: why"
+            return "--set " + std::string(error.what());
+        case PlanConflictKind::ForceOrderWithoutThresholds:
+            return "--force-order " + std::to_string(conflict.order) +
+                   " needs --thresholds X2,X1,F2,F1: without them the force law is linear";
+        case PlanConflictKind::ThresholdsWithLinearLaw:
+            return "--force-order 0 is the linear law, which has no thresholds: leave out "
+                   "--thresholds or give a force order of 1 or more";
+        case PlanConflictKind::ThresholdsOutOfOrder:
+            return "--thresholds: x2 (" + FloatText(conflict.x2) + ") must lie below x1 (" +
+                   FloatText(conflict.x1) + "), as the image holds them";
+    }
+    return error.what();
+}
+
+CalibrationFit FitAsAsked(const BoundLibrary& library, const FitPlan& plan) {
+    try {
+        return FitCalibration(library, plan);
+    } catch (const FitPlanError& error) {
+        Usage(OptionWording(error));
+    }
 }
 
 bool Stated(const FitPlan& plan) {
@@ -143,7 +161,7 @@ int RunFit(const FitOptions& options, Console& console) {
     const LibraryBinding binding(TypeCharacterOf(options.type));
     if (!binding.Bound())
         throw ToolError(ExitRefused, binding.failure());
-    const CalibrationFit fit = FitCalibration(binding.library(), plan);
+    const CalibrationFit fit = FitAsAsked(binding.library(), plan);
     const std::string plot = options.plot.empty()
                                  ? ""
                                  : FitPlot(binding, fit.image.image, plan, fit,

@@ -2,6 +2,7 @@
 
 #include "bench_place.h"
 #include "bound_library.h"
+#include "field_text.h"
 #include "image_layout.h"
 #include "project_version.h"
 #include "record_file.h"
@@ -14,23 +15,10 @@ namespace {
 using probe::FieldLayout;
 namespace field = probe::field;
 
-// The value text of a field of the image, printable ASCII only, without blanks
-// and NULs at the end.
-std::string FieldText(const ProbeImageBytes& image, const FieldLayout& layout) {
-    std::string text;
-    for (std::size_t i = layout.ValueOffset(); i < layout.offset + layout.width; ++i) {
-        const char c = static_cast<char>(image[i]);
-        text += c >= 0x20 && c < 0x7F ? c : ' ';
-    }
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 std::string TypeText(const ProbeImageBytes& image) {
     FieldLayout whole = field::kType;
     whole.tagLength = 0;
-    return FieldText(image, whole);
+    return probe::FieldValueText(image.data(), whole);
 }
 
 // A serial is a number: its field's leading zeros are dropped.
@@ -104,8 +92,8 @@ ImageFacts DescribeImage(const ProbeImageBytes& image, std::string* library) {
     ImageFacts facts;
     facts.sha256 = Sha256Hex(image.data(), image.size());
     facts.type = TypeText(image);
-    facts.serial = SerialText(FieldText(image, field::kSerial));
-    facts.calibrationDate = FieldText(image, field::kCalibrationDate);
+    facts.serial = SerialText(probe::FieldValueText(image.data(), field::kSerial));
+    facts.calibrationDate = probe::FieldValueText(image.data(), field::kCalibrationDate);
     const LibraryBinding binding(TypeCharacter(image));
     if (!binding.Bound()) {
         facts.verdict = "refused: " + binding.failure();

@@ -8,6 +8,7 @@
 #include "joined_text.h"
 #include "library_curves.h"
 #include "number_text.h"
+#include "plan_conflict.h"
 #include "position_argument.h"
 #include "probe_types.h"
 #include "tool_error.h"
@@ -27,6 +28,14 @@ constexpr double kStorageLossFactor = 1.25;
 
 [[noreturn]] void Usage(const std::string& message) {
     throw ToolError(ExitUsage, message);
+}
+
+[[noreturn]] void Conflict(PlanConflict conflict, const std::string& message) {
+    throw FitPlanError(std::move(conflict), message);
+}
+
+[[noreturn]] void SetByFit(const std::string& field, const char* why) {
+    Conflict({PlanConflictKind::FieldSetByFit, field, 0, 0, 0}, field + ": " + why);
 }
 
 FieldEdit Edit(std::string_view name, const std::string& value) {
@@ -49,7 +58,7 @@ bool Piecewise(const FitPlan& plan) {
 void CheckPlan(const FitPlan& plan) {
     for (const FieldEdit& edit : plan.edits)
         if (edit.field->name == std::string_view(kPositionField))
-            Usage("--set PositionCoefficients: the fit sets them");
+            SetByFit(kPositionField, "the fit sets them");
     if (plan.positionOrder && *plan.positionOrder > probe::kMaxOrder)
         Usage("position order " + std::to_string(*plan.positionOrder) +
               " is beyond the image (at most " + std::to_string(probe::kMaxOrder) + ")");
@@ -60,14 +69,16 @@ void CheckPlan(const FitPlan& plan) {
         Usage("type 2 has no force law to fit: its force is raw / R x F with R and F fixed");
     for (const char* name : kForceLawFields)
         if (HasEdit(plan.edits, name))
-            Usage(std::string("--set ") + name + ": the force fit sets it");
+            SetByFit(name, "the force fit sets it");
     if (force.thresholds.empty() && force.order && *force.order > 0)
-        Usage("--force-order " + std::to_string(*force.order) +
-              " needs --thresholds X2,X1,F2,F1: without them the force law is linear");
+        Conflict({PlanConflictKind::ForceOrderWithoutThresholds, "", *force.order, 0, 0},
+                 "force order " + std::to_string(*force.order) +
+                     " needs the thresholds ForceX2, ForceX1, ForceF2 and ForceF1: without them "
+                     "the force law is linear");
     if (!force.thresholds.empty() && force.order && *force.order == 0)
-        Usage(
-            "--force-order 0 is the linear law, which has no thresholds: leave out "
-            "--thresholds or give a force order of 1 or more");
+        Conflict({PlanConflictKind::ThresholdsWithLinearLaw, "", 0, 0, 0},
+                 "force order 0 is the linear law, which has no thresholds: give none, or a "
+                 "force order of 1 or more");
     if (!Piecewise(plan) || !force.order)
         return;
     if (*force.order > probe::kMaxOrder)
@@ -281,10 +292,12 @@ CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan) 
         const ProbeParameters held =
             DecodeImage(library, Build(library, plan, edits, values).image);
         if (!(held.ForceX2 < held.ForceX1))
-            Usage("--thresholds: x2 (" + FloatText(held.ForceX2) + ") must lie below x1 (" +
-                  FloatText(held.ForceX1) + "), as the image holds them");
+            Conflict({PlanConflictKind::ThresholdsOutOfOrder, "", 0, held.ForceX2, held.ForceX1},
+                     "ForceX2 (" + FloatText(held.ForceX2) + ") must lie below ForceX1 (" +
+                         FloatText(held.ForceX1) + "), as the image holds them");
         const Measurements& measured = plan.force->measurements;
-        for (std::size_t i : BetweenThresholds(measured, held.ForceX2, held.ForceX1)) {
+        fit.forceFitted = BetweenThresholds(measured, held.ForceX2, held.ForceX1);
+        for (std::size_t i : fit.forceFitted) {
             forceRaws.push_back(measured.raw[i]);
             forceSamples.x.push_back(measured.raw[i]);
             forceSamples.measured.push_back(measured.value[i]);

@@ -61,11 +61,14 @@ struct CalibrationFit {
     float forceX1 = 0, forceX2 = 0, forceF1 = 0, forceF2 = 0;
     LibraryResults positionResults;
     std::optional<LibraryResults> forceResults;
+    // The force measurements the piecewise law's polynomial is fitted to, those
+    // with x2 <= raw < x1, in the order of its solve.
+    std::vector<std::size_t> forceFitted;
     std::vector<Finding> warnings;
     std::string refusal;  // why the image must not be written; empty when it may
 };
 
-// Throws ToolError: ExitUsage for an order or a field the image cannot take,
-// ExitFile for measurements that cannot give the fit, ExitRefused when the
-// library refuses.
+// Throws ToolError: ExitUsage for an order or a field the image cannot take (a
+// FitPlanError where the plan contradicts itself or the fit), ExitFile for
+// measurements that cannot give the fit, ExitRefused when the library refuses.
 CalibrationFit FitCalibration(const BoundLibrary& library, const FitPlan& plan);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "comma_list.h"
 #include "number_text.h"
 #include "sha256.h"
 #include "tool_error.h"
@@ -23,22 +24,12 @@ std::string_view Trimmed(std::string_view text) {
 
 constexpr std::size_t kMostFields = 3;  // raw, value, uncertainty
 
-struct Row {
-    std::string_view fields[kMostFields];
-    std::size_t count = 0;  // 0 for more fields than kMostFields
-};
-
-Row SplitRow(std::string_view line) {
-    Row row;
-    while (true) {
-        if (row.count == kMostFields)
-            return {};
-        const std::size_t comma = line.find(',');
-        row.fields[row.count++] = Trimmed(line.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return row;
-        line.remove_prefix(comma + 1);
-    }
+// The fields of a row, each without the blanks around it.
+std::vector<std::string_view> RowFields(std::string_view line) {
+    std::vector<std::string_view> fields = SplitCommaList(line);
+    for (std::string_view& field : fields)
+        field = Trimmed(field);
+    return fields;
 }
 
 [[noreturn]] void Refuse(const std::string& source, std::size_t line, const std::string& why) {
@@ -71,31 +62,32 @@ Measurements ParseMeasurements(std::string_view text, const std::string& source)
         ++lineNumber;
         if (line.empty())
             continue;
-        const Row row = SplitRow(line);
+        const std::vector<std::string_view> fields = RowFields(line);
         // The first line may name the columns instead of starting with a number.
-        const bool header = headerAllowed && !ParseDouble(Trimmed(line.substr(0, line.find(','))));
+        const bool header = headerAllowed && !ParseDouble(fields.front());
         headerAllowed = false;
         if (header)
             continue;
-        if (columns == 0 && row.count >= 2)
-            columns = row.count;
-        if (row.count < 2 || row.count != columns)
+        const std::size_t count = fields.size() > kMostFields ? 0 : fields.size();
+        if (columns == 0 && count >= 2)
+            columns = count;
+        if (count < 2 || count != columns)
             Refuse(source, lineNumber,
                    columns == 3 ? "expected three numbers separated by commas, as in the first "
                                   "row: raw,value,uncertainty"
                                 : "expected two numbers separated by a comma: raw,value (or "
                                   "raw,value,uncertainty in every row)");
-        const double raw = Finite(row.fields[0], "raw reading", source, lineNumber);
+        const double raw = Finite(fields[0], "raw reading", source, lineNumber);
         if (std::fabs(raw) > std::numeric_limits<float>::max())
             Refuse(source, lineNumber,
-                   "raw reading \"" + std::string(row.fields[0]) + "\" does not fit a float");
+                   "raw reading \"" + std::string(fields[0]) + "\" does not fit a float");
         measurements.raw.push_back(static_cast<float>(raw));
-        measurements.value.push_back(Finite(row.fields[1], "value", source, lineNumber));
+        measurements.value.push_back(Finite(fields[1], "value", source, lineNumber));
         if (columns == 3) {
-            const double u = Finite(row.fields[2], "uncertainty", source, lineNumber);
+            const double u = Finite(fields[2], "uncertainty", source, lineNumber);
             if (!(u > 0))
                 Refuse(source, lineNumber,
-                       "uncertainty \"" + std::string(row.fields[2]) + "\" is not above 0");
+                       "uncertainty \"" + std::string(fields[2]) + "\" is not above 0");
             measurements.uncertainty.push_back(u);
         }
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "comma_list.h"
 #include "image_layout.h"
 #include "joined_text.h"
 #include "number_text.h"
@@ -19,15 +20,11 @@ constexpr std::size_t kMaxCoefficients = probe::kMaxOrder + 1;
 
 std::vector<float> ParseCoefficients(std::string_view assignment, std::string_view list) {
     std::vector<float> values;
-    while (true) {
-        const std::size_t comma = list.find(',');
-        const auto value = ParseFloat(list.substr(0, comma));
+    for (std::string_view item : SplitCommaList(list)) {
+        const auto value = ParseFloat(item);
         if (!value)
             Refuse(assignment, "a coefficient is not a number");
         values.push_back(*value);
-        if (comma == std::string_view::npos)
-            break;
-        list.remove_prefix(comma + 1);
     }
     if (values.size() > kMaxCoefficients)
         Refuse(assignment, "at most " + std::to_string(kMaxCoefficients) + " coefficients");

@@ -5,6 +5,7 @@
 #include "field_text.h"
 #include "image_crc.h"
 #include "image_layout.h"
+#include "image_load.h"
 #include "probe_types.h"
 #include "tool_error.h"
 
@@ -85,22 +86,22 @@ Verdict JudgeImage(const LibraryBinding& binding, const ProbeImageBytes& image) 
         return verdict;
     }
     verdict.libraryFound = true;
-    const ProbeLibrary& library = binding.library().core;
-    verdict.status = library.ProbeInit(image.data());
-    if (verdict.status != ProbeStatusOk) {
-        verdict.reason = ExplainRefusal(verdict.status, LibraryType(image), image);
-        return verdict;
+    const ImageLoad load = LoadImageRecord(binding.library().core, image.data(), verdict.record);
+    verdict.status = load.status;
+    switch (load.stage) {
+        case ImageLoadStage::Accepted:
+            verdict.accepted = true;
+            break;
+        case ImageLoadStage::ImageRefused:
+            verdict.reason = ExplainRefusal(verdict.status, LibraryType(image), image);
+            break;
+        case ImageLoadStage::RecordRefused:
+            verdict.reason =
+                "the library accepted the image but refused to hand out its record "
+                "(status " +
+                std::to_string(verdict.status) + ")";
+            break;
     }
-    verdict.record.Size = PROBE_PARAMETERS_SIZE;
-    verdict.status = library.ProbeGetParameters(&verdict.record);
-    if (verdict.status != ProbeStatusOk) {
-        verdict.reason =
-            "the library accepted the image but refused to hand out its record "
-            "(status " +
-            std::to_string(verdict.status) + ")";
-        return verdict;
-    }
-    verdict.accepted = true;
     return verdict;
 }
 

@@ -17,7 +17,7 @@ struct Verdict {
     ProbeParameters record{};  // valid when accepted; its blocks live until the next ProbeInit
 };
 
-// Runs ProbeInit and ProbeGetParameters of the bound library over the image.
+// Has the bound library load the image (ProbeInit, then ProbeGetParameters).
 Verdict JudgeImage(const LibraryBinding& binding, const ProbeImageBytes& image);
 
 // The verdict of an image the command needs accepted; throws ToolError(ExitRefused)

@@ -2,7 +2,8 @@
 // numbers, the coefficients stored, the residuals of the solution in double, of
 // plain float32 rounding and of the refined coefficients, and per measurement what
 // the library computes from the image written; then the warnings. As text for
-// people and as JSON for scripts.
+// people and as JSON for scripts, both rendered from one model of the report
+// (fit_report_model.h).
 #pragma once
 
 #include <ostream>
