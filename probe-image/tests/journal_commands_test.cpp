@@ -141,7 +141,7 @@ TEST_F(JournalTest, VerifySaysWhereTheChainStartsAfterOlderLines) {
     EXPECT_TRUE(Records()[2]["prev"].is_null());
     const ToolRun verify = Run({"records", "verify"});
     EXPECT_EQ(verify.code, 0) << verify.err;
-    EXPECT_NE(verify.out.find("the chain starts at line 3; the 2 records before it carry no id"),
+    EXPECT_NE(verify.out.find("the chain starts at line 3; before it 2 records without an id"),
               std::string::npos)
         << verify.out;
     EXPECT_NE(verify.out.find("the chain holds: 2 lines from line 3 to line 4"), std::string::npos);

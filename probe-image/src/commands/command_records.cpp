@@ -103,6 +103,10 @@ bool ReadLines(const std::filesystem::path& path,
     return status == JournalStatus::Read;
 }
 
+std::string Count(std::size_t count, const char* what) {
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
 std::string NoRecordsYet(const std::filesystem::path& path) {
     return "no records yet: " + path.string() + " does not exist";
 }
@@ -136,20 +140,21 @@ int RunVerify(const std::filesystem::path& path, Console& console) {
     }
     const ChainReport& report = check.Report();
     if (report.firstLine == 0 && check.Holds()) {
-        console.out << "no chained lines: " << report.unchained
-                    << " records without an id, written before the chain\n";
+        console.out << "no chained lines: " << Count(report.unchained, "record")
+                    << " without an id, written before the chain\n";
         return ExitSuccess;
     }
     if (report.unchained > 0)
-        console.out << "the chain starts at line " << report.firstLine << "; the "
-                    << report.unchained
-                    << " records before it carry no id and are not covered by it\n";
+        console.out << "the chain starts at line " << report.firstLine << "; before it "
+                    << Count(report.unchained, "record")
+                    << " without an id, which it does not cover\n";
     if (!check.Holds())
         throw ToolError(
             ExitChainBroken,
             path.string() + " line " + std::to_string(report.brokenLine) + ": " + report.problem);
-    console.out << "the chain holds: " << report.chained << " lines from line " << report.firstLine
-                << " to line " << report.lastLine << ", journal " << report.journal << "\n";
+    console.out << "the chain holds: " << Count(report.chained, "line") << " from line "
+                << report.firstLine << " to line " << report.lastLine << ", journal "
+                << report.journal << "\n";
     return ExitSuccess;
 }
 
