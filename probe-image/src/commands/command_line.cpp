@@ -280,6 +280,13 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
                                "only from this UTC date or time on (YYYY-MM-DD or "
                                "YYYY-MM-DDTHH:MM:SSZ)");
     recordsCommand->add_flag("--json", records.json, "JSON for scripts");
+    CLI::App* verifyCommand = recordsCommand->add_subcommand(
+        "verify",
+        "Check the journal's hash chain and name the first line changed, removed or "
+        "put out of order");
+    verifyCommand->add_option("file", records.file,
+                              "journal (default: --record, else probe-image/records.jsonl in the "
+                              "user's data folder)");
 
     const std::vector<std::string> typed = arguments;
     std::reverse(arguments.begin(), arguments.end());
@@ -316,8 +323,10 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
             convert.conversions = ConversionsInOrder(*convertCommand, inputs);
             return RunConvert(convert, console);
         }
-        if (recordsCommand->parsed())
+        if (recordsCommand->parsed()) {
+            records.verify = verifyCommand->parsed();
             return RunRecords(records, console);
+        }
         if (readCommand->parsed())
             return RunRecorded(record, "read", ArgumentsAfter(typed, "read"),
                                [&](RecordedRun& run) { return RunRead(read, console, run); });

@@ -74,15 +74,39 @@ int WritePages(ProbeEeprom& eeprom, const ProbeImageBytes& image,
     });
 }
 
-// Where the old content goes: as given; with records, a name with the serial in
-// the folder beside the record; else a dated name beside the file.
-std::filesystem::path BackupPath(const WriteOptions& options, const RecordedRun& recorded) {
-    if (!options.backup.empty())
-        return options.backup;
+// Where the old content goes without a name given: with records, a name with the
+// serial in the folder beside the record; else a dated name beside the file.
+std::string BackupStem(const WriteOptions& options, const RecordedRun& recorded) {
     if (recorded.backupFolder.empty())
-        return DefaultBackupPath(options.file, *std::localtime(&recorded.started));
-    return AsFoundBackupPath(recorded.backupFolder, recorded.record.serial,
+        return DefaultBackupStem(options.file, *std::localtime(&recorded.started));
+    return AsFoundBackupStem(recorded.backupFolder, recorded.record.serial,
                              *std::gmtime(&recorded.started));
+}
+
+std::filesystem::path BackupPath(const WriteOptions& options, const RecordedRun& recorded) {
+    return options.backup.empty() ? FreeBackupName(BackupStem(options, recorded))
+                                  : std::filesystem::path(options.backup);
+}
+
+// Saves the old content under the name given, or as a new file under the first
+// free name of the stem, so that writes at once never take the same name.
+std::filesystem::path SaveOldContent(const WriteOptions& options, const RecordedRun& recorded,
+                                     const ProbeImageBytes& previous) {
+    if (!options.backup.empty()) {
+        WriteImageFile(options.backup, previous);
+        return options.backup;
+    }
+    if (!recorded.backupFolder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(recorded.backupFolder, error);
+    }
+    std::string failure;
+    const std::filesystem::path saved = SaveBackup(
+        BackupStem(options, recorded),
+        std::string_view(reinterpret_cast<const char*>(previous.data()), previous.size()), failure);
+    if (saved.empty())
+        throw ToolError(ExitFile, failure);
+    return saved;
 }
 
 }  // namespace
@@ -98,7 +122,7 @@ int RunWrite(const WriteOptions& options, Console& console, RecordedRun& recorde
     record.asFound = DescribeImage(previous);
     const ImageFacts imageFacts = DescribeImage(image, &record.library);
     NoteProbe(record, *record.asFound, &imageFacts);
-    const std::filesystem::path backup = BackupPath(options, recorded);
+    std::filesystem::path backup = BackupPath(options, recorded);
     const std::vector<unsigned> changing = DifferentPages(previous, image);
     const std::vector<unsigned> pages = options.onlyChanged ? changing : AllPages();
     record.pagesWritten.emplace();
@@ -120,11 +144,7 @@ int RunWrite(const WriteOptions& options, Console& console, RecordedRun& recorde
         return ExitSuccess;
     }
 
-    if (!recorded.backupFolder.empty() && options.backup.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(backup.parent_path(), error);
-    }
-    WriteImageFile(backup, previous);
+    backup = SaveOldContent(options, recorded, previous);
     record.backup = backup.string();
     console.out << "saved the EEPROM to " << backup.string() << "\n";
 

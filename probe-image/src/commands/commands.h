@@ -112,6 +112,7 @@ struct RecordsOptions {
     std::string serial;
     std::string since;
     bool json = false;
+    bool verify = false;  // records verify: walk the hash chain
 };
 
 struct RecordedRun;  // the record a read, status or write fills in (recorded_run.h)

@@ -10,6 +10,7 @@ enum ExitCode : int {
     ExitRefused = 3,   // the probe library refuses the image or the record
     ExitBridge = 4,    // the bridge or the EEPROM behind it failed
     ExitMismatch = 5,  // the EEPROM does not read back what was written, or reads differ
+    ExitChainBroken = 6,  // records verify: a journal line was changed, removed or moved
 };
 
 inline constexpr char kExitCodeHelp[] =
@@ -25,4 +26,5 @@ inline constexpr char kExitCodeHelp[] =
     "     check: an error beyond --tolerance or --force-tolerance)\n"
     "  4  bridge: no bridge, no probe, bus error or a failed page write\n"
     "  5  verify: the EEPROM read back differs from the file written;\n"
-    "     read --verify: no two of 3 reads agree\n";
+    "     read --verify: no two of 3 reads agree\n"
+    "  6  records verify: a line of the journal was changed, removed or moved\n";

@@ -1,6 +1,9 @@
-// Arbitrary bytes as a record file: reading it never fails, every line is either
+// Arbitrary bytes as a journal: reading it never fails, every line is either
 // listed or reported damaged, and a whole record appended after the damage still
-// lists, by its line number, through the filters.
+// lists, by its line number, through the filters. The chain walk never fails
+// either, and a record appended as an append would (after the line break a torn
+// line lacks, following the last line whose id holds) keeps a chain that held
+// whole and is read back chained.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +11,9 @@
 #include <string_view>
 
 #include "bench_record.h"
+#include "chain_check.h"
+#include "journal_reader.h"
+#include "journal_tail.h"
 #include "record_reading.h"
 
 namespace {
@@ -28,6 +34,45 @@ std::size_t CountLines(std::string_view text) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
     return lines;
+}
+
+ChainCheck Walk(std::string_view text, std::size_t& lines) {
+    ChainCheck check;
+    lines = 0;
+    ReadJournalText(text, [&](const JournalLine& line) {
+        ++lines;
+        RECORDS_CHECK(line.damage.empty() == line.record.is_object());
+        check.Take(line);
+        return true;
+    });
+    return check;
+}
+
+void CheckChain(const std::string& text, const BenchRecord& whole) {
+    std::size_t lines = 0;
+    const ChainCheck before = Walk(text, lines);
+    RECORDS_CHECK(lines == CountLines(text));
+
+    JournalTail tail;
+    std::string failure;
+    const ReadAt read = [&](std::uint64_t offset, char* data, std::size_t size, std::string&) {
+        if (offset + size > text.size())
+            return false;
+        std::copy_n(text.data() + offset, size, data);
+        return true;
+    };
+    RECORDS_CHECK(ReadJournalTail(text.size(), read, tail, failure));
+    const std::string line = tail.last
+                                 ? ChainedLine(RecordLine(whole), tail.last->id, tail.last->journal)
+                                 : ChainedLine(RecordLine(whole), {}, std::string(32, '0'));
+    const std::string appended = text + (tail.torn ? "\n" : "") + line + "\n";
+    std::size_t after = 0;
+    const ChainCheck check = Walk(appended, after);
+    RECORDS_CHECK(after == lines + 1);
+    if (before.Holds()) {
+        RECORDS_CHECK(check.Holds());
+        RECORDS_CHECK(check.Report().chained == before.Report().chained + 1);
+    }
 }
 
 }  // namespace
@@ -54,5 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto selected = SelectRecords(after, {"0042", "2099-12-31"});
     RECORDS_CHECK(std::any_of(selected.begin(), selected.end(),
                               [&](const RecordEntry& entry) { return entry.line == lastLine; }));
+
+    CheckChain(text, whole);
     return 0;
 }

@@ -19,10 +19,6 @@ bool Matches(std::string_view text, std::string_view pattern) {
 constexpr std::string_view kTimePattern = "9999-99-99T99:99:99Z";
 constexpr std::string_view kDatePattern = "9999-99-99";
 
-bool IsBlank(std::string_view line) {
-    return line.find_first_not_of(" \t\r") == std::string_view::npos;
-}
-
 // Empty when the line is a record, else why not.
 std::string Damage(const nlohmann::ordered_json& value) {
     if (value.is_discarded())
@@ -57,6 +53,18 @@ std::string Unpadded(const std::string& serial) {
 
 }  // namespace
 
+bool IsBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
+ParsedLine ParseRecordLine(std::string_view line) {
+    ParsedLine parsed{nlohmann::ordered_json::parse(line, nullptr, false), {}};
+    parsed.damage = Damage(parsed.record);
+    if (!parsed.damage.empty())
+        parsed.record = nlohmann::ordered_json(nlohmann::ordered_json::value_t::discarded);
+    return parsed;
+}
+
 RecordReading ReadRecords(std::string_view text) {
     RecordReading reading;
     std::size_t number = 0;
@@ -65,14 +73,13 @@ RecordReading ReadRecords(std::string_view text) {
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         ++number;
-        if (IsBlank(line))
+        if (IsBlankLine(line))
             continue;
-        nlohmann::ordered_json value = nlohmann::ordered_json::parse(line, nullptr, false);
-        std::string damage = Damage(value);
-        if (damage.empty())
-            reading.records.push_back({number, std::move(value)});
+        ParsedLine parsed = ParseRecordLine(line);
+        if (parsed.damage.empty())
+            reading.records.push_back({number, std::move(parsed.record)});
         else
-            reading.damaged.push_back({number, std::move(damage)});
+            reading.damaged.push_back({number, std::move(parsed.damage)});
     }
     return reading;
 }
@@ -83,17 +90,26 @@ bool IsSinceText(std::string_view text) {
 
 std::vector<RecordEntry> SelectRecords(const RecordReading& reading, const RecordFilter& filter) {
     std::vector<RecordEntry> selected;
-    for (const RecordEntry& entry : reading.records) {
-        if (!filter.serial.empty() &&
-            Unpadded(TextField(entry.record, "serial")) != Unpadded(filter.serial))
-            continue;
-        if (!filter.since.empty() && TextField(entry.record, "time") < filter.since)
-            continue;
-        selected.push_back(entry);
-    }
+    for (const RecordEntry& entry : reading.records)
+        if (PassesFilter(entry.record, filter))
+            selected.push_back(entry);
     std::stable_sort(selected.begin(), selected.end(),
                      [](const RecordEntry& a, const RecordEntry& b) {
                          return TextField(a.record, "time") < TextField(b.record, "time");
                      });
     return selected;
+}
+
+bool PassesFilter(const nlohmann::ordered_json& record, const RecordFilter& filter) {
+    if (!filter.serial.empty() && Unpadded(TextField(record, "serial")) != Unpadded(filter.serial))
+        return false;
+    return filter.since.empty() || TextField(record, "time") >= filter.since;
+}
+
+long long TimeKey(const nlohmann::ordered_json& record) {
+    long long key = 0;
+    for (char c : TextField(record, "time"))
+        if (c >= '0' && c <= '9')
+            key = key * 10 + (c - '0');
+    return key;
 }

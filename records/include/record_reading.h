@@ -28,6 +28,14 @@ struct RecordReading {
 // and an integer "exit". Blank lines are neither.
 RecordReading ReadRecords(std::string_view text);
 
+// One line read: the record, or why it holds none (then record is discarded).
+struct ParsedLine {
+    nlohmann::ordered_json record;
+    std::string damage;
+};
+ParsedLine ParseRecordLine(std::string_view line);
+bool IsBlankLine(std::string_view line);
+
 struct RecordFilter {
     std::string serial;  // empty: any
     std::string since;   // a UTC date or time, "YYYY-MM-DD[THH:MM:SSZ]"; empty: any
@@ -38,3 +46,9 @@ bool IsSinceText(std::string_view text);
 
 // The records that pass the filter, oldest first (file order among equal times).
 std::vector<RecordEntry> SelectRecords(const RecordReading& reading, const RecordFilter& filter);
+
+// Whether the record passes the filter.
+bool PassesFilter(const nlohmann::ordered_json& record, const RecordFilter& filter);
+
+// The record's time as a number that sorts as its text does: YYYYMMDDHHMMSS.
+long long TimeKey(const nlohmann::ordered_json& record);

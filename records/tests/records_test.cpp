@@ -4,10 +4,13 @@
 
 #include <ctime>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "backup_name.h"
 #include "bench_record.h"
+#include "journal_chain.h"
 #include "record_file.h"
 #include "record_reading.h"
 
@@ -96,24 +99,45 @@ TEST(RecordLine, IsOneLineEvenForBytesThatAreNotText) {
 TEST(RecordFile, AppendsWholeLinesAndSaysWhyItCannotOpen) {
     const auto folder = Scratch("append");
     const auto path = folder / "data" / "records.jsonl";
+    std::vector<std::string> written;
     {
         RecordFile first(path);  // its folder is made
         RecordFile second(path);
         ASSERT_TRUE(first.IsOpen()) << first.Failure();
         ASSERT_TRUE(second.IsOpen());
-        EXPECT_TRUE(first.Append("one"));
-        EXPECT_TRUE(second.Append("two"));
-        EXPECT_TRUE(first.Append("three"));
+        EXPECT_TRUE(first.Append("{\"n\":1}"));
+        written.push_back(first.LastLine());
+        EXPECT_TRUE(second.Append("{\"n\":2}"));
+        written.push_back(second.LastLine());
+        EXPECT_TRUE(first.Append("{\"n\":3}"));
+        written.push_back(first.LastLine());
     }
-    EXPECT_EQ(Contents(path), "one\ntwo\nthree\n");
     RecordFile reopened(path);
-    EXPECT_TRUE(reopened.Append("four"));
-    EXPECT_EQ(Contents(path), "one\ntwo\nthree\nfour\n");
+    EXPECT_TRUE(reopened.Append("{}"));
+    written.push_back(reopened.LastLine());
+    std::string expected;
+    for (const std::string& line : written)
+        expected += line + "\n";
+    EXPECT_EQ(Contents(path), expected);
+    EXPECT_EQ(nlohmann::ordered_json::parse(written[3]).size(), 3u);  // the chain fields alone
+
+    // Each line follows the one before it in one journal; the first follows none.
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const auto fields = ReadChainFields(written[i]);
+        ASSERT_TRUE(fields) << written[i];
+        EXPECT_TRUE(IdHolds(written[i]));
+        EXPECT_EQ(fields->prev, i == 0 ? "" : ReadChainFields(written[i - 1])->id);
+        EXPECT_EQ(fields->journal, ReadChainFields(written[0])->journal);
+    }
+    EXPECT_EQ(nlohmann::ordered_json::parse(written[2])["n"], 3);
 
     RecordFile folderAsFile(folder / "data");
     EXPECT_FALSE(folderAsFile.IsOpen());
     EXPECT_FALSE(folderAsFile.Failure().empty());
-    EXPECT_FALSE(folderAsFile.Append("lost"));
+    EXPECT_FALSE(folderAsFile.Append("{}"));
+    EXPECT_FALSE(reopened.Append("not an object"));
+    EXPECT_FALSE(reopened.Append("{\"a\":1}\n{\"b\":2}"));
+    EXPECT_EQ(Contents(path), expected);
 }
 
 TEST(AsFoundBackupPath, CarriesTheSerialAndTheUtcTimeAndNeverReplacesAFile) {
@@ -132,6 +156,41 @@ TEST(AsFoundBackupPath, CarriesTheSerialAndTheUtcTimeAndNeverReplacesAFile) {
               folder / "12_4_5-20261208T090507Z-as-found-2.bin");
     EXPECT_EQ(AsFoundBackupPath(folder, "", time).filename(),
               "unknown-20261208T090507Z-as-found.bin");
+}
+
+TEST(SaveBackup, ProgramsSavingAtOnceEachTakeANameOfTheirOwn) {
+    const auto folder = Scratch("save");
+    std::tm time{};
+    time.tm_year = 126;
+    const std::string stem = AsFoundBackupStem(folder, "42", time);
+    constexpr int kThreads = 4, kEach = 15;
+    std::vector<std::vector<std::filesystem::path>> saved(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                std::string failure;
+                const std::string bytes(256, static_cast<char>('a' + t));
+                saved[t].push_back(SaveBackup(stem, bytes, failure));
+                EXPECT_FALSE(saved[t].back().empty()) << failure;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    std::set<std::filesystem::path> names;
+    for (int t = 0; t < kThreads; ++t)
+        for (const auto& path : saved[t]) {
+            names.insert(path);
+            EXPECT_EQ(Contents(path), std::string(256, static_cast<char>('a' + t))) << path;
+        }
+    EXPECT_EQ(names.size(), std::size_t{kThreads * kEach});
+    EXPECT_EQ(names.count(folder / "42-20260100T000000Z-as-found.bin"), 1u);
+    EXPECT_EQ(names.count(folder / "42-20260100T000000Z-as-found-60.bin"), 1u);
+    EXPECT_EQ(FreeBackupName(stem), folder / "42-20260100T000000Z-as-found-61.bin");
+
+    std::string failure;
+    EXPECT_TRUE(SaveBackup((folder / "missing" / "x").string(), "x", failure).empty());
+    EXPECT_NE(failure.find("cannot write '"), std::string::npos) << failure;
 }
 
 }  // namespace
