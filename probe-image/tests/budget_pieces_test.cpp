@@ -80,6 +80,13 @@ TEST(BudgetReader, RefusesWhatIsNotAsDescribedNamingTheLineAndEntry) {
         const char* says;  // part of the message
     } cases[] = {
         {"[[position]\nname = 1", "lab.toml:1: not a TOML file"},
+        {"[[position]]\nname = \"a\"\nu = 1\n[\xc5\xa2]3]7]]", "lab.toml:4: not a TOML file"},
+        {"[[position]]\nn\xc3\xa4me = \"a\"\nu = 1", "lab.toml:2: not a TOML file"},
+        {"[[position]]\nname = \"a\\\"\" \xc3\xa4\nu = 1", "lab.toml:2: not a TOML file"},
+        {"[[position]]\nname = 'Aufl\xc3\xb6sung'\nu = 1", "lab.toml:2: not a TOML file"},
+        {"[[position]]\nname = \"\xc3\"\nu = 1", "lab.toml:2: not a TOML file: bytes that are"},
+        {"[[position]]\nname = \"\xed\xa0\x80\"\nu = 1", "not UTF-8"},
+        {"[[position]]\nname = \"\xc0\xaf\"\nu = 1", "not UTF-8"},
         {"", "no [[position]] or [[force]] entry"},
         {"[[pressure]]\nname = \"x\"\nu = 1", "unknown key \"pressure\""},
         {"position = 3", "position is not an array of tables"},
@@ -125,6 +132,20 @@ TEST(BudgetReader, RefusesWhatIsNotAsDescribedNamingTheLineAndEntry) {
                 << text << "\n  said: " << error.what() << "\n  not: " << says;
         }
     }
+}
+
+TEST(BudgetReader, TextsAndCommentsMayHoldAnyCharacter) {
+    const UncertaintyBudget budget = ParseBudget(
+        "# Messunsicherheit \xe2\x80\x94 Wegaufnehmer\n"
+        "[[position]]\nname = \"Aufl\xc3\xb6sung \\\" \xc2\xb5m\"  # \xc3\xa4\nu = 1\n"
+        "[[position]]\nname = \"\"\"Wiederhol-\nbarkeit \xc3\xa4\"\"\"\nu = 2\n"
+        "[[force]]\nname = \"\xf0\x9d\x9c\x87 \\u00e4\"\nu = 3\n",
+        "lab.toml");
+    ASSERT_EQ(budget.position.size(), 2u);
+    EXPECT_EQ(budget.position[0].name, "Aufl\xc3\xb6sung \" \xc2\xb5m");
+    EXPECT_EQ(budget.position[1].name, "Wiederhol-\nbarkeit \xc3\xa4");
+    ASSERT_EQ(budget.force.size(), 1u);
+    EXPECT_EQ(budget.force[0].name, "\xf0\x9d\x9c\x87 \xc3\xa4");
 }
 
 TEST(BudgetReader, AMissingFileIsAFileError) {

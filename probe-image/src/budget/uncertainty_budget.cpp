@@ -173,12 +173,91 @@ void EachTable(const toml::table& root, const char* key, const std::string& sour
     }
 }
 
+// The code point of a UTF-8 sequence at text[i], its length in length; nothing for
+// bytes that are not UTF-8 (overlong forms, surrogates and beyond U+10FFFF too).
+std::optional<char32_t> Utf8At(std::string_view text, std::size_t i, std::size_t& length) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(i);
+    length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || lead >= 0xF8 || i + length > text.size())
+        return std::nullopt;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return std::nullopt;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    static const char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return std::nullopt;
+    return code;
+}
+
+// The budget as ASCII for the parser, whose handling of characters beyond ASCII is
+// not sound: in a "quoted" text each becomes its \u or \U escape, which reads back
+// as the same character; in a comment a '?'. Anywhere else TOML allows none, and
+// in a 'literal' text none can be escaped: there, and for bytes that are not
+// UTF-8, the line is refused.
+std::string AsciiText(std::string_view text, const std::string& source) {
+    std::string ascii;
+    ascii.reserve(text.size());
+    std::size_t line = 1;
+    std::string_view quote;  // the open quote: ", ', """ or '''; empty: none
+    bool comment = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            std::size_t length = 0;
+            const std::optional<char32_t> code = Utf8At(text, i, length);
+            const std::string where = source + ":" + std::to_string(line);
+            if (!code)
+                Refuse(where, "not a TOML file: bytes that are not UTF-8");
+            if (!comment && (quote.empty() || quote[0] != '"'))
+                Refuse(where,
+                       "not a TOML file: a character beyond ASCII outside a \"quoted\" "
+                       "text or a comment");
+            char escape[16];
+            std::snprintf(escape, sizeof escape, *code > 0xFFFF ? "\\U%08X" : "\\u%04X",
+                          static_cast<unsigned>(*code));
+            ascii += comment ? "?" : escape;
+            i += length - 1;
+            continue;
+        }
+        ascii += c;
+        if (c == '\n') {
+            ++line;
+            comment = false;
+            if (quote.size() == 1)  // a one-line text ends here; the parser tells why
+                quote = {};
+        } else if (comment) {
+        } else if (!quote.empty()) {
+            if (c == '\\' && quote[0] == '"' && i + 1 < text.size() &&
+                static_cast<unsigned char>(text[i + 1]) < 0x80 && text[i + 1] != '\n') {
+                ascii += text[++i];  // an escaped character, a quote among them
+            } else if (text.substr(i, quote.size()) == quote) {
+                ascii += text.substr(i + 1, quote.size() - 1);
+                i += quote.size() - 1;
+                quote = {};
+            }
+        } else if (c == '#') {
+            comment = true;
+        } else if (c == '"' || c == '\'') {
+            const std::string_view triple = c == '"' ? "\"\"\"" : "'''";
+            quote = text.substr(i, 3) == triple ? triple : triple.substr(0, 1);
+            ascii += quote.substr(1);
+            i += quote.size() - 1;
+        }
+    }
+    return ascii;
+}
+
 }  // namespace
 
 UncertaintyBudget ParseBudget(std::string_view text, const std::string& source) {
+    const std::string ascii = AsciiText(text, source);
     toml::table root;
     try {
-        root = toml::parse(text, source);
+        root = toml::parse(ascii, source);
     } catch (const toml::parse_error& error) {
         const toml::source_position at = error.source().begin;
         Refuse(source + (at ? ":" + std::to_string(at.line) : std::string()),
