@@ -240,8 +240,11 @@ TEST_F(CheckTest, TheReportIsOneWellFormedPageWithEverySection) {
         const char* file;
         std::set<std::string> sections;
     } reports[] = {
-        {"fit.html", {"probe", "provenance", "measurements", "as-found", "as-left", "plots"}},
-        {"check.html", {"probe", "provenance", "measurements", "as-found", "plots"}},
+        {"fit.html",
+         {"probe", "certificate", "conformity", "provenance", "measurements", "as-found", "as-left",
+          "plots"}},
+        {"check.html",
+         {"probe", "certificate", "conformity", "provenance", "measurements", "as-found", "plots"}},
     };
     for (const auto& report : reports) {
         const std::string html = Text(report.file);

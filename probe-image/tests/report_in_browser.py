@@ -3,7 +3,7 @@
 
 Makes a type-6 image, measurements of a probe that drifted from it, a fit with
 --as-found and a check, each with --report; prints each page to PDF with headless
-Chromium and requires at most three A4 pages (pdfinfo), and keeps a PNG
+Chromium and requires at most four A4 pages (pdfinfo), and keeps a PNG
 screenshot of each page in the output folder for a person to look at.
 Exits 77 (skipped) where Chromium or pdfinfo is not installed.
 
@@ -18,7 +18,7 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
 
-MAX_PAGES = 3
+MAX_PAGES = 4  # the errors, and the certificate with U and the decision per point
 A4_POINTS = (595.0, 842.0)
 SCREENSHOT_SIZE = "900,3000"
 
@@ -63,6 +63,7 @@ def main():
         return 77
     os.makedirs(output, exist_ok=True)
     work = tempfile.mkdtemp(prefix="report-in-browser-")
+    os.environ["XDG_DATA_HOME"] = os.path.join(work, "data")  # the records of fit and check
     try:
         old = os.path.join(work, "old.bin")
         run([tool, "new", "--type", "6", "-o", old, "--set", "Serial=1234567", "OText=SAMPLE",

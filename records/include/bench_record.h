@@ -15,6 +15,25 @@ struct ImageFacts {
     std::string calibrationDate;  // YYMM
 };
 
+// A file a calibration used, and where its copy is kept beside the record.
+struct KeptFile {
+    std::string role;  // "image", "position", "force", "budget", "as-found", "as-left"
+    std::string file;
+    std::string sha256;
+    std::string kept;  // the copy's path; empty: none kept
+};
+
+// What a fit or a check issued: the certificate, the files and the decision.
+struct CalibrationFacts {
+    std::string certificate;  // the number; empty: no certificate issued
+    std::string amends;       // the number replaced; empty: none
+    std::string reason;
+    std::vector<KeptFile> files;
+    std::string decisionRule;  // empty: no tolerance, no decision
+    std::string decision;      // "pass", "conditional pass", "conditional fail", "fail"
+    std::string summary;       // the results in one line
+};
+
 struct BenchRecord {
     std::string time;  // UTC, "YYYY-MM-DDTHH:MM:SSZ"
     std::string operatorName;
@@ -37,6 +56,7 @@ struct BenchRecord {
     std::vector<unsigned> pagesFailed;                  // offsets of the pages that failed
     std::string verification;  // "passed", "failed", "skipped"; empty when none was due
     std::string backup;        // where the as-found image went
+    std::optional<CalibrationFacts> calibration;  // a fit or a check
 
     int exit = 0;
     std::string message;

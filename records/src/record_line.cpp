@@ -14,6 +14,24 @@ nlohmann::ordered_json FactsJson(const ImageFacts& facts) {
             {"calibrationDate", facts.calibrationDate}};
 }
 
+nlohmann::ordered_json CalibrationJson(const CalibrationFacts& facts) {
+    nlohmann::ordered_json json = {{"certificate", facts.certificate}};
+    if (!facts.amends.empty()) {
+        json["amends"] = facts.amends;
+        json["reason"] = facts.reason;
+    }
+    json["files"] = nlohmann::ordered_json::array();
+    for (const KeptFile& file : facts.files)
+        json["files"].push_back({{"role", file.role},
+                                 {"file", file.file},
+                                 {"sha256", file.sha256},
+                                 {"kept", file.kept}});
+    json["decisionRule"] = facts.decisionRule;
+    json["decision"] = facts.decision;
+    json["summary"] = facts.summary;
+    return json;
+}
+
 }  // namespace
 
 std::string RecordLine(const BenchRecord& record) {
@@ -39,6 +57,8 @@ std::string RecordLine(const BenchRecord& record) {
         line["verification"] = record.verification;
     if (!record.backup.empty())
         line["backup"] = record.backup;
+    if (record.calibration)
+        line["calibration"] = CalibrationJson(*record.calibration);
     line["exit"] = record.exit;
     line["message"] = record.message;
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -21,6 +21,7 @@ th, td { padding: 0.2mm 2mm; border-bottom: 0.1mm solid #ccc; }
 th { text-align: left; background: #eef2f7; }
 td.n { text-align: right; font-family: "DejaVu Sans Mono", monospace; }
 tr { break-inside: avoid; }
+thead { display: table-header-group; }
 div.plots { display: flex; gap: 3mm; break-inside: avoid; }
 div.plot { flex: 0 0 49%; }
 div.plot svg { width: 100%; height: auto; }
@@ -73,6 +74,34 @@ std::string Section(const CertificateSection& section) {
     return html + "</section>\n";
 }
 
+// A CSS string: quotes and backslashes escaped, line breaks as spaces, and the
+// characters markup gives a meaning as CSS escapes, so that the style reads the
+// same to an HTML and to an XML parser.
+std::string CssString(const std::string& text) {
+    std::string css = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            css += std::string("\\") + c;
+        else if (c == '<' || c == '>' || c == '&')
+            css += c == '<' ? "\\3C " : c == '>' ? "\\3E " : "\\26 ";
+        else
+            css += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return css + "\"";
+}
+
+// The number and "page x of y" in the margins of every printed page.
+std::string PageMargins(const Certificate& certificate) {
+    if (certificate.number.empty())
+        return "";
+    return "@page {\n  @top-left { content: " + CssString(certificate.title) +
+           "; font-size: 7.5pt; color: #444; }\n  @top-right { content: " +
+           CssString("Certificate " + certificate.number) +
+           "; font-size: 8pt; }\n  @bottom-right { content: " +
+           CssString("Certificate " + certificate.number + ", page ") +
+           " counter(page) \" of \" counter(pages); font-size: 8pt; }\n}\n";
+}
+
 }  // namespace
 
 std::string InlineSvg(const std::string& svg) {
@@ -89,7 +118,8 @@ std::string CertificateHtml(const Certificate& certificate) {
         "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n"
         "<meta charset=\"utf-8\"/>\n";
     html += Element("title", certificate.title) + "\n";
-    html += "<style>\n" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
+    html += "<style>\n" + std::string(kStyle) + PageMargins(certificate) +
+            "</style>\n</head>\n<body>\n";
     html += Element("h1", certificate.title) + "\n";
     html += Element("p", certificate.subtitle, " class=\"subtitle\"") + "\n";
     for (const CertificateSection& section : certificate.sections)

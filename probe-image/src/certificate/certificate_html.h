@@ -30,6 +30,7 @@ struct CertificateSection {
 };
 
 struct Certificate {
+    std::string number;  // printed with "page x of y" on every page; empty: no number
     std::string title;
     std::string subtitle;
     std::vector<CertificateSection> sections;

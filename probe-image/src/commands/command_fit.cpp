@@ -4,10 +4,14 @@
 #include "bound_library.h"
 #include "calibration_certificate.h"
 #include "calibration_fit.h"
+#include "calibration_inputs.h"
 #include "calibration_life.h"
+#include "calibration_record.h"
 #include "certificate_html.h"
+#include "certificate_statements.h"
 #include "comma_list.h"
 #include "commands.h"
+#include "conformity_output.h"
 #include "finding_output.h"
 #include "fit_report.h"
 #include "image_check.h"
@@ -153,10 +157,49 @@ std::optional<AsFound> CheckAsFound(const FitOptions& options, const FitPlan& pl
     return found;
 }
 
+// The expanded uncertainty as left: the budget, each point's u and the fitted
+// curve's u with n - m degrees of freedom.
+Conformity FitConformity(const CalibrationInputs& inputs, const FitPlan& plan,
+                         const CalibrationFit& fit, const std::vector<double>& forceFitted) {
+    const auto dof = [](std::size_t points, std::size_t parameters) {
+        return points > parameters ? static_cast<double>(points - parameters) : 0.0;
+    };
+    const QuantityInputs position{
+        &plan.position,
+        &fit.positionResults.residuals,
+        std::nullopt,
+        {&fit.position.uncertainty.atMeasurements,
+         dof(plan.position.raw.size(), fit.position.uncertainty.coefficients.size())}};
+    QuantityInputs force;
+    if (plan.force && fit.forceResults) {
+        const std::size_t parameters =
+            fit.forcePolynomial ? fit.forcePolynomial->uncertainty.coefficients.size() : 2;
+        force = {&plan.force->measurements,
+                 &fit.forceResults->residuals,
+                 std::nullopt,
+                 {&forceFitted, dof(plan.force->measurements.raw.size(), parameters)}};
+    }
+    return ConformityOf(inputs.rule, inputs.budget ? &*inputs.budget : nullptr, position, force);
+}
+
+void KeepFitFiles(RecordedRun& recorded, const FitOptions& options) {
+    if (!options.asFound.empty())
+        KeepFile(recorded, "as-found", options.asFound);
+    KeepFile(recorded, "as-left", options.output);
+    KeepFile(recorded, "position", options.position);
+    if (!options.force.empty())
+        KeepFile(recorded, "force", options.force);
+    if (!options.certificate.budget.empty())
+        KeepFile(recorded, "budget", options.certificate.budget);
+}
+
 }  // namespace
 
-int RunFit(const FitOptions& options, Console& console) {
+int RunFit(const FitOptions& options, Console& console, RecordedRun& recorded) {
     const FitPlan plan = PlanOf(options);
+    const CalibrationInputs inputs = ReadCalibrationInputs(options.certificate);
+    if (!options.certificate.amends.empty() && options.report.empty())
+        throw ToolError(ExitUsage, "--amends belongs to a certificate: give --report FILE.html");
     const std::optional<AsFound> asFound = CheckAsFound(options, plan);
     const LibraryBinding binding(TypeCharacterOf(options.type));
     if (!binding.Bound())
@@ -180,6 +223,21 @@ int RunFit(const FitOptions& options, Console& console) {
     WriteImageFile(options.output, fit.image.image);
     if (!options.plot.empty())
         WriteWholeFile(options.plot, plot);
+    const std::vector<double> forceFitted = plan.force && fit.forceResults
+                                                ? ForceFitUncertainty(fit, plan.force->measurements)
+                                                : std::vector<double>();
+    const Conformity conformity = FitConformity(inputs, plan, fit, forceFitted);
+    {
+        std::string library;
+        const ImageFacts left = DescribeImage(fit.image.image, &library);
+        NoteProbe(recorded.record, left);
+        recorded.record.asLeft = left;
+        recorded.record.library = library;
+        if (!options.asFound.empty())
+            recorded.record.asFound = DescribeImage(ReadImageFile(options.asFound));
+    }
+    KeepFitFiles(recorded, options);
+    NoteConformity(recorded, conformity);
 
     const FitReportContext report{plan,
                                   fit,
@@ -189,16 +247,28 @@ int RunFit(const FitOptions& options, Console& console) {
                                   options.asFound};
     if (!options.report.empty()) {
         const Verdict written = JudgeImage(binding, fit.image.image);
-        WriteWholeFile(options.report,
-                       CertificateHtml(FitCertificate(
-                           ProvenanceNow(options.operatorName, binding.library().fileName), report,
+        Certificate certificate =
+            FitCertificate(ProvenanceNow(options.operatorName, binding.library().fileName), report,
                            ReportImageOf(options.output, written.record), reportPlot,
                            asFound ? std::optional<ReportImage>(asFound->image) : std::nullopt,
-                           asFound ? asFound->plot : "")));
+                           asFound ? asFound->plot : "");
+        const std::string number = TakeCertificateNumber(recorded, options.certificate);
+        AddCertificateStatements(
+            certificate,
+            CertificateFactsOf(options.certificate, inputs, number, recorded.record.operatorName),
+            conformity);
+        WriteWholeFile(options.report, CertificateHtml(certificate));
+        console.err << "certificate " << number << ": " << options.report << "\n";
     }
-    if (options.json)
-        console.out << FitReportJson(report).dump(2) << "\n";
-    else
+    // The uncertainty as left in a block of its own after the fit's report.
+    if (options.json) {
+        nlohmann::ordered_json json = FitReportJson(report);
+        if (!StatesNothing(conformity))
+            json["conformity"] = ConformityJson(conformity);
+        console.out << json.dump(2) << "\n";
+    } else {
         PrintFitReport(report, console.out);
+        PrintConformity(conformity, console.out);
+    }
     return ExitSuccess;
 }

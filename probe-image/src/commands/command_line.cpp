@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "calibration_record.h"
 #include "commands.h"
 #include "eeprom_choice.h"
 #include "force_steps.h"
@@ -187,6 +188,7 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     fitCommand->add_option("--report", fit.report,
                            "a calibration report as one self-contained printable HTML page");
     fitCommand->add_option("--operator", fit.operatorName, "who calibrated, for the report");
+    AddCertificateOptions(*fitCommand, fit.certificate);
 
     CheckOptions check;
     double tolerance = 0;
@@ -219,6 +221,7 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     checkCommand->add_option("--report", check.report,
                              "a calibration report as one self-contained printable HTML page");
     checkCommand->add_option("--operator", check.operatorName, "who checked, for the report");
+    AddCertificateOptions(*checkCommand, check.certificate);
 
     ConvertOptions convert;
     ConvertInputs inputs;
@@ -311,13 +314,17 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
         if (newCommand->parsed())
             return RunNew(fresh, console);
         if (fitCommand->parsed())
-            return RunFit(fit, console);
+            return RunRecorded(CalibrationRecordOptions(fit.certificate, fit.operatorName), "fit",
+                               ArgumentsAfter(typed, "fit"),
+                               [&](RecordedRun& run) { return RunFit(fit, console, run); });
         if (checkCommand->parsed()) {
             if (toleranceOption->count() > 0)
                 check.tolerance = tolerance;
             if (forceToleranceOption->count() > 0)
                 check.forceTolerance = forceTolerance;
-            return RunCheck(check, console);
+            return RunRecorded(CalibrationRecordOptions(check.certificate, check.operatorName),
+                               "check", ArgumentsAfter(typed, "check"),
+                               [&](RecordedRun& run) { return RunCheck(check, console, run); });
         }
         if (convertCommand->parsed()) {
             convert.conversions = ConversionsInOrder(*convertCommand, inputs);

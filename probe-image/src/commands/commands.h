@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "certificate_options.h"
 #include "eeprom_choice.h"
 
 struct Console {
@@ -61,6 +62,7 @@ struct FitOptions {
     std::string asFound;  // the old image, checked on the same measurements; empty: none
     std::string report;   // an HTML calibration report; empty: none
     std::string operatorName;
+    CertificateOptions certificate;
 };
 
 struct CheckOptions {
@@ -73,6 +75,7 @@ struct CheckOptions {
     std::optional<double> forceTolerance;  // N
     std::string report;
     std::string operatorName;
+    CertificateOptions certificate;
 };
 
 enum class ConversionKind { Force, Pressure, Position, Sample };
@@ -115,14 +118,14 @@ struct RecordsOptions {
     bool verify = false;  // records verify: walk the hash chain
 };
 
-struct RecordedRun;  // the record a read, status or write fills in (recorded_run.h)
+struct RecordedRun;  // the record a command fills in (recorded_run.h)
 
 int RunShow(const ShowOptions& options, Console& console);
 int RunPlot(const PlotOptions& options, Console& console);
 int RunEdit(const EditOptions& options, Console& console);
 int RunNew(const NewOptions& options, Console& console);
-int RunFit(const FitOptions& options, Console& console);
-int RunCheck(const CheckOptions& options, Console& console);
+int RunFit(const FitOptions& options, Console& console, RecordedRun& recorded);
+int RunCheck(const CheckOptions& options, Console& console, RecordedRun& recorded);
 int RunConvert(const ConvertOptions& options, Console& console);
 int RunRead(const ReadOptions& options, Console& console, RecordedRun& recorded);
 int RunStatus(const StatusOptions& options, Console& console, RecordedRun& recorded);

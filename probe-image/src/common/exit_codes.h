@@ -11,6 +11,7 @@ enum ExitCode : int {
     ExitBridge = 4,    // the bridge or the EEPROM behind it failed
     ExitMismatch = 5,  // the EEPROM does not read back what was written, or reads differ
     ExitChainBroken = 6,  // records verify: a journal line was changed, removed or moved
+    ExitConditional = 7,  // a conditional fail: beyond the tolerance by no more than the guard band
 };
 
 inline constexpr char kExitCodeHelp[] =
@@ -23,8 +24,11 @@ inline constexpr char kExitCodeHelp[] =
     "  3  refused: the probe library refuses the image or the edited record\n"
     "     (also: no library for the image's type; show --strict: a finding is an error;\n"
     "     fit: an image further from the measurements than no calibration;\n"
-    "     check: an error beyond --tolerance or --force-tolerance)\n"
+    "     check: an error beyond --tolerance or --force-tolerance, or a point that fails\n"
+    "     the --decision-rule; a reference standard past its due date)\n"
     "  4  bridge: no bridge, no probe, bus error or a failed page write\n"
     "  5  verify: the EEPROM read back differs from the file written;\n"
     "     read --verify: no two of 3 reads agree\n"
-    "  6  records verify: a line of the journal was changed, removed or moved\n";
+    "  6  records verify: a line of the journal was changed, removed or moved\n"
+    "  7  conditional fail (check with --decision-rule non-binary): a point beyond\n"
+    "     the tolerance by no more than its guard band, and none beyond that\n";

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "conformity_output.h"
+
 #include "finding_output.h"
 #include "number_text.h"
 #include "result_table.h"
@@ -68,6 +70,8 @@ void PrintCheckReport(const CheckReportContext& report, std::ostream& out) {
         PrintQuantity(out, "position", *report.check.position, "mm");
     if (report.check.force)
         PrintQuantity(out, "force", *report.check.force, "N");
+    if (report.conformity)
+        PrintConformity(*report.conformity, out);
     out << "\nfindings\n";
     PrintFindings(report.check.findings, out);
 }
@@ -81,6 +85,8 @@ Json CheckReportJson(const CheckReportContext& report) {
         json["position"] = QuantityJson(*report.check.position);
     if (report.check.force)
         json["force"] = QuantityJson(*report.check.force);
+    if (report.conformity && !StatesNothing(*report.conformity))
+        json["conformity"] = ConformityJson(*report.conformity);
     json["findings"] = FindingsJson(report.check.findings);
     return json;
 }

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "conformity.h"
 #include "image_check.h"
 
 struct CheckReportContext {
@@ -17,6 +18,7 @@ struct CheckReportContext {
     std::string library;  // the library file
     int type = 0;
     long long serial = 0;
+    const Conformity* conformity = nullptr;  // U, k and decisions where stated
 };
 
 void PrintCheckReport(const CheckReportContext& report, std::ostream& out);
