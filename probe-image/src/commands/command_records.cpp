@@ -2,11 +2,15 @@
 // damaged lines are reported by number and skipped.
 #include <fstream>
 #include <iomanip>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "bench_place.h"
+#include "command.h"
 #include "commands.h"
 #include "record_reading.h"
 #include "tool_error.h"
@@ -100,3 +104,24 @@ int RunRecords(const RecordsOptions& options, Console& console) {
     }
     return ExitSuccess;
 }
+
+namespace {
+
+CommandRun DeclareRecords(CLI::App& command, const CommandLine&) {
+    const auto options = std::make_shared<RecordsOptions>();
+    command.add_option("--record", options->file,
+                       "record file (default probe-image/records.jsonl in the user's "
+                       "data folder)");
+    command.add_option("--serial", options->serial, "only the probe with this serial");
+    command.add_option("--since", options->since,
+                       "only from this UTC date or time on (YYYY-MM-DD or "
+                       "YYYY-MM-DDTHH:MM:SSZ)");
+    command.add_flag("--json", options->json, "JSON for scripts");
+    return [options](Console& console) { return RunRecords(*options, console); };
+}
+
+}  // namespace
+
+extern const Command kRecordsCommand;
+const Command kRecordsCommand{
+    "records", "List the records of reads, writes and status polls, oldest first", DeclareRecords};

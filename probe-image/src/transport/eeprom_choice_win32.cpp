@@ -1,19 +1,10 @@
 // The Windows build reaches a probe through the bridge alone.
 #include "eeprom_choice.h"
 
-#include "exit_codes.h"
 #include "i2c_bridge.h"
 
 void AddEepromOptions(CLI::App&, EepromChoice&) {}
 
 std::unique_ptr<ProbeEeprom> OpenEeprom(const EepromChoice&) {
     return std::make_unique<I2cBridge>();
-}
-
-CLI::App* AddBusSupport(CLI::App&) {
-    return nullptr;
-}
-
-int RunBuses(Console&) {
-    return ExitUsage;  // never run: there is no buses command here
 }

@@ -10,7 +10,6 @@
 namespace CLI {
 class App;
 }
-struct Console;
 
 struct EepromChoice {
     std::string bus;      // "N" or "/dev/i2c-N"; empty: no bus
@@ -25,8 +24,3 @@ void AddEepromOptions(CLI::App& command, EepromChoice& choice);
 std::unique_ptr<ProbeEeprom> OpenEeprom(const EepromChoice& choice);
 // The status in the writer's words, then what the transport met, if it says.
 std::string EepromFailure(const ProbeEeprom& eeprom, int status);
-
-// The buses command and the help on reaching a bus, where the platform has them
-// (else null), and the command's run.
-CLI::App* AddBusSupport(CLI::App& app);
-int RunBuses(Console& console);
