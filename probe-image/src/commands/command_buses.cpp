@@ -12,12 +12,13 @@
 namespace {
 
 const char kBusHelp[] =
-    "Reaching the probe (read, status, write):\n"
-    "  the bridge library, unless one of these is given:\n"
+    "Reaching the probe (read, status, write): one of these names it, and without\n"
+    "  one the command touches nothing:\n"
     "  --bus N, --bus /dev/i2c-N  an I2C adapter through the kernel's i2c-dev, the EEPROM\n"
     "     at 0x51 or at --address (0x03 to 0x77); acknowledge polling after each page\n"
     "  --eeprom FILE  a file of exactly 256 bytes, such as the at24 driver's\n"
     "     /sys/bus/i2c/devices/N-0051/eeprom\n"
+    "  --simulated  the simulated bridge, for tests and demonstrations\n"
     "  buses lists the adapters of /sys/class/i2c-dev and sends nothing.\n\n";
 
 int RunBuses(Console& console) {

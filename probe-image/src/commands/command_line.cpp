@@ -66,6 +66,7 @@ CommandRun ProbeCommand(CLI::App& command, const CommandLine& line, ProbeRun run
     const std::string name = command.get_name();
     const std::vector<std::string> arguments = ArgumentsAfter(line.typed, name);
     return [=](Console& console) {
+        RequireEeprom(*eeprom);
         return RunRecorded(*record, name, arguments,
                            [&](RecordedRun& recorded) { return run(*eeprom, console, recorded); });
     };
