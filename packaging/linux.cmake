@@ -10,7 +10,8 @@ set(package_development libpalvo-dev)
 set(package_tools probe-image)
 set(palvo_include_dir ${CMAKE_INSTALL_INCLUDEDIR}/palvo)
 set(palvo_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Palvo)
-# probe-image's own folder for the simulated bridge library it links.
+# probe-image's own folder for the simulated bridge library it links, reached
+# with --simulated alone.
 set(tools_library_dir ${CMAKE_INSTALL_LIBDIR}/probe-image)
 
 # What a host that binds a probe library at run time links: palvo.h and the
@@ -151,8 +152,9 @@ the probe calibration libraries themselves: it shows what a library decodes
 and whether it accepts an image, checks the calibration, plots the position
 and force curves as SVG, edits and creates images with the library's encoder
 and converts raw readings. Its read, write and status commands reach the
-EEPROM through the USB-to-I2C bridge library; this package holds a simulated
-bridge.")
+EEPROM on an I2C bus (--bus), in an EEPROM file (--eeprom) or, for tests and
+demonstrations, on the simulated bridge this package holds (--simulated);
+without one of them they touch nothing.")
 include(CPack)
 
 add_test(NAME linux_packages

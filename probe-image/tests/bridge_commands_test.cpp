@@ -18,7 +18,7 @@ ImageBytes Filled(std::uint8_t value) {
 TEST_F(ToolTest, WriteSavesTheOldContentWritesEveryPageAndVerifies) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(Filled(0xA5));
-    const ToolRun run = Run({"write", file, "--backup", Path("old.bin")});
+    const ToolRun run = RunSimulated({"write", file, "--backup", Path("old.bin")});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Eeprom(), ReadBytes("a.bin"));
     EXPECT_EQ(ReadBytes("old.bin"), Filled(0xA5));
@@ -28,7 +28,7 @@ TEST_F(ToolTest, WriteSavesTheOldContentWritesEveryPageAndVerifies) {
 
     // Without --backup and records the old content goes beside the file under a
     // dated name.
-    ASSERT_EQ(Run({"write", file, "--no-record"}).code, 0);
+    ASSERT_EQ(RunSimulated({"write", file, "--no-record"}).code, 0);
     int backups = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
         const std::string name = entry.path().filename().string();
@@ -44,7 +44,7 @@ TEST_F(ToolTest, AFailingPageIsABridgeFailureAndTheOthersAreStillWritten) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(Filled(0));
     SetFaults("page-fails=48");
-    const ToolRun run = Run({"write", file, "--backup", Path("old.bin")});
+    const ToolRun run = RunSimulated({"write", file, "--backup", Path("old.bin")});
     EXPECT_EQ(run.code, 4) << run.err;
     EXPECT_NE(run.out.find("page 4/16 at 48: I2C bus Error"), std::string::npos) << run.out;
     EXPECT_EQ(pauses_.size(), kPages);
@@ -58,19 +58,19 @@ TEST_F(ToolTest, WriteProtectIsCaughtByTheReadBack) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(Filled(0xFF));
     SetFaults("write-protect");
-    const ToolRun run = Run({"write", file, "--backup", Path("old.bin")});
+    const ToolRun run = RunSimulated({"write", file, "--backup", Path("old.bin")});
     EXPECT_EQ(run.code, 5) << run.err;
     EXPECT_NE(run.err.find("verify failed"), std::string::npos) << run.err;
     EXPECT_EQ(Eeprom(), Filled(0xFF));
 
     // Without the read-back nothing notices.
-    EXPECT_EQ(Run({"write", file, "--backup", Path("old.bin"), "--no-verify"}).code, 0);
+    EXPECT_EQ(RunSimulated({"write", file, "--backup", Path("old.bin"), "--no-verify"}).code, 0);
 }
 
 TEST_F(ToolTest, DryRunAndRefusedImagesTouchNothing) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(Filled(0x11));
-    const ToolRun dry = Run({"write", file, "--dry-run", "--backup", Path("old.bin")});
+    const ToolRun dry = RunSimulated({"write", file, "--dry-run", "--backup", Path("old.bin")});
     EXPECT_EQ(dry.code, 0) << dry.err;
     EXPECT_NE(dry.out.find("nothing written"), std::string::npos);
     EXPECT_EQ(Eeprom(), Filled(0x11));
@@ -80,7 +80,7 @@ TEST_F(ToolTest, DryRunAndRefusedImagesTouchNothing) {
     ImageBytes bad = ReadBytes("a.bin");
     bad[252] ^= 1;
     WriteBytes("bad.bin", bad);
-    const ToolRun refused = Run({"write", Path("bad.bin"), "--backup", Path("old.bin")});
+    const ToolRun refused = RunSimulated({"write", Path("bad.bin"), "--backup", Path("old.bin")});
     EXPECT_EQ(refused.code, 3);
     EXPECT_NE(refused.err.find("--force"), std::string::npos);
     EXPECT_EQ(Eeprom(), Filled(0x11));
@@ -90,10 +90,11 @@ TEST_F(ToolTest, DryRunAndRefusedImagesTouchNothing) {
         std::ofstream shortFile(Path("short.bin"), std::ios::binary);
         shortFile << std::string(255, 'M');
     }
-    EXPECT_EQ(Run({"write", Path("short.bin"), "--force"}).code, 2);
+    EXPECT_EQ(RunSimulated({"write", Path("short.bin"), "--force"}).code, 2);
     EXPECT_EQ(Eeprom(), Filled(0x11));
 
-    const ToolRun forced = Run({"write", Path("bad.bin"), "--backup", Path("old.bin"), "--force"});
+    const ToolRun forced =
+        RunSimulated({"write", Path("bad.bin"), "--backup", Path("old.bin"), "--force"});
     EXPECT_EQ(forced.code, 0) << forced.err;
     EXPECT_EQ(Eeprom(), bad);
 }
@@ -101,17 +102,17 @@ TEST_F(ToolTest, DryRunAndRefusedImagesTouchNothing) {
 TEST_F(ToolTest, StatusSpeaksTheWritersStatusLine) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(ReadBytes("a.bin"));
-    EXPECT_EQ(Run({"status"}).out, "System Available\n");
+    EXPECT_EQ(RunSimulated({"status"}).out, "System Available\n");
 
     ImageBytes bad = ReadBytes("a.bin");
     bad[252] ^= 1;
     SetEeprom(bad);
-    const ToolRun crc = Run({"status"});
+    const ToolRun crc = RunSimulated({"status"});
     EXPECT_EQ(crc.out, "CRC error\n");
     EXPECT_EQ(crc.code, 3);
 
     SetEeprom(Filled(0xFF));
-    EXPECT_EQ(Run({"status"}).out, "DLL Probe Error\n");
+    EXPECT_EQ(RunSimulated({"status"}).out, "DLL Probe Error\n");
 
     const std::pair<const char*, const char*> faults[] = {
         {"no-bridge", "I2C bridge not present\n"},
@@ -120,7 +121,7 @@ TEST_F(ToolTest, StatusSpeaksTheWritersStatusLine) {
     };
     for (const auto& [fault, text] : faults) {
         SetFaults(fault);
-        const ToolRun run = Run({"status"});
+        const ToolRun run = RunSimulated({"status"});
         EXPECT_EQ(run.out, text);
         EXPECT_EQ(run.code, 4);
     }
@@ -128,11 +129,11 @@ TEST_F(ToolTest, StatusSpeaksTheWritersStatusLine) {
 
 TEST_F(ToolTest, ReadSavesTheEepromOrFailsAsABridgeFailure) {
     SetEeprom(Filled(0x3C));
-    ASSERT_EQ(Run({"read", Path("copy.bin")}).code, 0);
+    ASSERT_EQ(RunSimulated({"read", Path("copy.bin")}).code, 0);
     EXPECT_EQ(ReadBytes("copy.bin"), Filled(0x3C));
 
     SetFaults("no-probe");
-    const ToolRun run = Run({"read", Path("other.bin")});
+    const ToolRun run = RunSimulated({"read", Path("other.bin")});
     EXPECT_EQ(run.code, 4);
     EXPECT_NE(run.err.find("Probe not connected (status 5)"), std::string::npos) << run.err;
     EXPECT_FALSE(Exists("other.bin"));

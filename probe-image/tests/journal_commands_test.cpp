@@ -42,7 +42,7 @@ class JournalTest : public ToolTest {
     }
     void Polls(int count) {
         for (int i = 0; i < count; ++i)
-            ASSERT_EQ(Run({"status"}).code, 0);
+            ASSERT_EQ(RunSimulated({"status"}).code, 0);
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include "environment.h"
 #include "run_program.h"
+#include "simulated_probe.h"
 
 namespace {
 
@@ -34,6 +35,10 @@ class ProgramTest : public ::testing::Test {
     int Run(const std::vector<std::string>& arguments) {
         return RunProgram(ProgramBesideMe("probe-image"), arguments, folder_ / "output.txt");
     }
+    // A probe command on the simulated bridge: the arguments and those that name it.
+    int RunSimulated(const std::vector<std::string>& arguments) {
+        return Run(WithSimulatedProbe(arguments));
+    }
     std::string Output() const { return Contents(folder_ / "output.txt"); }
     static std::string Contents(const std::filesystem::path& path) {
         std::ifstream file(path, std::ios::binary);
@@ -47,23 +52,48 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, MakesShowsAndWritesAnImageWithTheDocumentedStatus) {
-    EXPECT_EQ(Run({"status"}), 3);  // a fresh EEPROM file is blank: no library
+    EXPECT_EQ(RunSimulated({"status"}), 3);  // a fresh EEPROM file is blank: no library
     EXPECT_NE(Output().find("DLL Probe Error"), std::string::npos) << Output();
 
     ASSERT_EQ(Run({"new", "--type", "3", "-o", Path("a.bin"), "--set", "Serial=42",
                    "PositionCoefficients=0,1"}),
               0)
         << Output();
-    ASSERT_EQ(Run({"write", Path("a.bin"), "--backup", Path("old.bin")}), 0) << Output();
+    ASSERT_EQ(RunSimulated({"write", Path("a.bin"), "--backup", Path("old.bin")}), 0) << Output();
     EXPECT_EQ(Contents(folder_ / "eeprom.bin"), Contents(folder_ / "a.bin"));
     EXPECT_EQ(Contents(folder_ / "old.bin"), std::string(256, '\xFF'));
 
-    EXPECT_EQ(Run({"status"}), 0);
+    EXPECT_EQ(RunSimulated({"status"}), 0);
     EXPECT_NE(Output().find("System Available"), std::string::npos) << Output();
     EXPECT_EQ(Run({"show", Path("a.bin")}), 0);
     EXPECT_NE(Output().find("Serial                42"), std::string::npos) << Output();
     EXPECT_EQ(Run({"show", Path("missing.bin")}), 2);
     EXPECT_EQ(Run({"show", "--colour"}), 1);
+}
+
+// An EEPROM file is plain file I/O, reached alike on every platform; one of any
+// other size is refused before a byte is written.
+TEST_F(ProgramTest, WritesAndReadsAnEepromFile) {
+    std::ofstream(folder_ / "part.bin", std::ios::binary) << std::string(256, '\xFF');
+    std::ofstream(folder_ / "short.bin", std::ios::binary) << std::string(255, '\xFF');
+    ASSERT_EQ(Run({"new", "--type", "3", "-o", Path("a.bin"), "--set", "Serial=42",
+                   "PositionCoefficients=0,1"}),
+              0)
+        << Output();
+    ASSERT_EQ(
+        Run({"write", Path("a.bin"), "--eeprom", Path("part.bin"), "--backup", Path("old.bin")}), 0)
+        << Output();
+    EXPECT_EQ(Contents(folder_ / "part.bin"), Contents(folder_ / "a.bin"));
+    EXPECT_EQ(Contents(folder_ / "old.bin"), std::string(256, '\xFF'));
+    EXPECT_EQ(Run({"status", "--eeprom", Path("part.bin")}), 0) << Output();
+    EXPECT_NE(Output().find("System Available"), std::string::npos) << Output();
+    ASSERT_EQ(Run({"read", Path("back.bin"), "--eeprom", Path("part.bin")}), 0) << Output();
+    EXPECT_EQ(Contents(folder_ / "back.bin"), Contents(folder_ / "a.bin"));
+
+    EXPECT_EQ(Run({"write", Path("a.bin"), "--eeprom", Path("short.bin")}), 4) << Output();
+    EXPECT_NE(Output().find("exactly 256"), std::string::npos) << Output();
+    EXPECT_EQ(Contents(folder_ / "short.bin"), std::string(255, '\xFF'));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "eeprom.bin"));  // the bridge untouched
 }
 
 TEST_F(ProgramTest, PlotsToStandardOutputAsBytes) {
@@ -89,9 +119,10 @@ TEST_F(ProgramTest, TwoProgramsAppendingAtOnceLeaveWholeLines) {
         // One output file per run: a child of the other thread may still hold an
         // inherited handle to an earlier one.
         for (int run = 0; run < kRuns; ++run)
-            RunProgram(ProgramBesideMe("probe-image"),
-                       {"status", "--record", record, "--operator", operatorName},
-                       folder_ / (std::string("output-") + name + std::to_string(run) + ".txt"));
+            RunProgram(
+                ProgramBesideMe("probe-image"),
+                WithSimulatedProbe({"status", "--record", record, "--operator", operatorName}),
+                folder_ / (std::string("output-") + name + std::to_string(run) + ".txt"));
     };
     std::thread first(runs, 'a');
     std::thread second(runs, 'b');

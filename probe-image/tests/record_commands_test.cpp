@@ -5,6 +5,7 @@
 
 #include "i2c_bridge.h"
 #include "sha256.h"
+#include "simulated_probe.h"
 #include "tool_fixture.h"
 
 namespace {
@@ -48,7 +49,7 @@ class RecordTest : public ToolTest {
 TEST_F(RecordTest, AWriteRecordsWhoWhatAsFoundAndAsLeft) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(Filled(0xA5));
-    const ToolRun run = Run({"write", file, "--operator", "Ada"});
+    const ToolRun run = RunSimulated({"write", file, "--operator", "Ada"});
     ASSERT_EQ(run.code, 0) << run.err;
 
     const auto records = Records();
@@ -62,10 +63,10 @@ TEST_F(RecordTest, AWriteRecordsWhoWhatAsFoundAndAsLeft) {
     EXPECT_EQ(record["tool"].get<std::string>().rfind("probe-image ", 0), 0u);
     EXPECT_NE(record["library"].get<std::string>().find("Palvo6"), std::string::npos);
     EXPECT_FALSE(record["libraryVersion"].get<std::string>().empty());
-    EXPECT_EQ(record["transport"], "bridge");
+    EXPECT_EQ(record["transport"], SimulatedTransport());
     EXPECT_EQ(record["device"], "0");
     EXPECT_EQ(record["command"], "write");
-    EXPECT_EQ(record["arguments"], nlohmann::json({file, "--operator", "Ada"}));
+    EXPECT_EQ(record["arguments"], nlohmann::json(WithSimulatedProbe({file, "--operator", "Ada"})));
     // The EEPROM held no probe: the probe is named by the image written.
     EXPECT_EQ(record["type"], "M006");
     EXPECT_EQ(record["serial"], "1234567");
@@ -87,8 +88,8 @@ TEST_F(RecordTest, AWriteRecordsWhoWhatAsFoundAndAsLeft) {
     EXPECT_EQ(ReadBytes("data/probe-image/as-found/" + backup.filename().string()), Filled(0xA5));
 
     // Read and status leave theirs in the same file; the probe is now found.
-    ASSERT_EQ(Run({"read", Path("copy.bin")}).code, 0);
-    EXPECT_EQ(Run({"status"}).code, 0);
+    ASSERT_EQ(RunSimulated({"read", Path("copy.bin")}).code, 0);
+    EXPECT_EQ(RunSimulated({"status"}).code, 0);
     const auto all = Records();
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[1]["command"], "read");
@@ -107,7 +108,7 @@ TEST_F(RecordTest, ARecordFileThatCannotBeOpenedStopsBeforeTheProbeIsTouched) {
         {"write", file}, {"read", Path("copy.bin")}, {"status"}};
     for (std::vector<std::string> command : commands) {
         command.insert(command.end(), {"--record", Path("folder")});
-        const ToolRun run = RunWith(command);
+        const ToolRun run = RunWith(WithSimulatedProbe(command));
         EXPECT_EQ(run.code, 2) << command[0];
         EXPECT_NE(run.err.find("cannot open the record file"), std::string::npos) << run.err;
     }
@@ -121,7 +122,7 @@ TEST_F(RecordTest, AWriteFailingHalfWayIsRecordedAsFailedWithThePagesWritten) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(Filled(0x5A));
     SetFaults("page-fails=48");
-    ASSERT_EQ(Run({"write", file}).code, 4);
+    ASSERT_EQ(RunSimulated({"write", file}).code, 4);
     const auto records = Records();
     ASSERT_EQ(records.size(), 1u);
     const auto& record = records[0];
@@ -153,7 +154,7 @@ TEST_F(RecordTest, OnlyChangedWritesExactlyThePagesThatDiffer) {
     ASSERT_FALSE(differing.empty());
     ASSERT_LE(differing.size(), 3u);
 
-    const ToolRun run = Run({"write", Path("b.bin"), "--only-changed"});
+    const ToolRun run = RunSimulated({"write", Path("b.bin"), "--only-changed"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(writtenAddresses, differing);
     EXPECT_EQ(pauses_.size(), differing.size());
@@ -163,14 +164,14 @@ TEST_F(RecordTest, OnlyChangedWritesExactlyThePagesThatDiffer) {
 
     // The same image again: nothing to write, and the read-back still passes.
     writtenAddresses.clear();
-    const ToolRun same = Run({"write", Path("b.bin"), "--only-changed"});
+    const ToolRun same = RunSimulated({"write", Path("b.bin"), "--only-changed"});
     EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_TRUE(writtenAddresses.empty());
     EXPECT_NE(same.out.find("no page differs from the EEPROM"), std::string::npos);
     EXPECT_EQ(Records().back()["verification"], "passed");
 
     // Without the option every page is written, as the bench tool does.
-    EXPECT_EQ(Run({"write", Path("b.bin")}).code, 0);
+    EXPECT_EQ(RunSimulated({"write", Path("b.bin")}).code, 0);
     EXPECT_EQ(writtenAddresses.size(), 16u);
 }
 
@@ -178,14 +179,14 @@ TEST_F(RecordTest, AVerifiedReadRetriesAndFailsWhenNoTwoReadsAgree) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(ReadBytes("a.bin"));
     SetFaults("unstable-reads=2");  // the second read differs
-    const ToolRun retried = Run({"read", Path("copy.bin"), "--verify"});
+    const ToolRun retried = RunSimulated({"read", Path("copy.bin"), "--verify"});
     ASSERT_EQ(retried.code, 0) << retried.err;
     EXPECT_NE(retried.out.find("reads 1 and 3 of the EEPROM agree"), std::string::npos)
         << retried.out;
     EXPECT_EQ(ReadBytes("copy.bin"), ReadBytes("a.bin"));
 
     SetFaults("unstable-reads=1");  // every read differs
-    const ToolRun failed = Run({"read", Path("other.bin"), "--verify"});
+    const ToolRun failed = RunSimulated({"read", Path("other.bin"), "--verify"});
     EXPECT_EQ(failed.code, 5);
     EXPECT_NE(failed.err.find("no two of 3 reads"), std::string::npos) << failed.err;
     EXPECT_FALSE(Exists("other.bin"));
@@ -195,13 +196,13 @@ TEST_F(RecordTest, AVerifiedReadRetriesAndFailsWhenNoTwoReadsAgree) {
 TEST_F(RecordTest, RecordsListsOldestFirstAndSkipsADamagedLine) {
     const std::string file = NewLinearType6("a.bin");
     SetEeprom(ReadBytes("a.bin"));
-    ASSERT_EQ(Run({"status"}).code, 0);
+    ASSERT_EQ(RunSimulated({"status"}).code, 0);
     {
         std::ofstream record(RecordPath(), std::ios::binary | std::ios::app);
         record << "{\"time\":\"2026-01-01T00:00:00Z\",\"command\":\"wri\n";
     }
     SetEeprom(Filled(0xFF));
-    ASSERT_EQ(Run({"status"}).code, 3);
+    ASSERT_EQ(RunSimulated({"status"}).code, 3);
 
     const ToolRun table = Run({"records"});
     ASSERT_EQ(table.code, 0) << table.err;

@@ -7,6 +7,7 @@
 #include "environment.h"
 #include "i2c_bridge.h"
 #include "platform_sleep.h"
+#include "simulated_probe.h"
 
 namespace {
 
@@ -59,6 +60,10 @@ ToolRun ToolTest::RunWith(const std::vector<std::string>& arguments) {
     run.out = out.str();
     run.err = err.str();
     return run;
+}
+
+ToolRun ToolTest::RunSimulated(std::initializer_list<std::string> arguments) {
+    return RunWith(WithSimulatedProbe(arguments));
 }
 
 nlohmann::json ToolTest::ShowJson(const std::string& file) {

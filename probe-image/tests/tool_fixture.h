@@ -32,6 +32,8 @@ class ToolTest : public ::testing::Test {
     ToolRun Run(std::initializer_list<std::string> arguments);
     // The same with the arguments given as one vector.
     ToolRun RunWith(const std::vector<std::string>& arguments);
+    // A probe command on the simulated bridge: the arguments and those that name it.
+    ToolRun RunSimulated(std::initializer_list<std::string> arguments);
     // "show --json" of the file, parsed.
     nlohmann::json ShowJson(const std::string& file);
 

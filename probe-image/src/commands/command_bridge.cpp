@@ -2,6 +2,9 @@
 #include <memory>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
+#include "command.h"
 #include "commands.h"
 #include "eeprom_choice.h"
 #include "image_file.h"
@@ -83,3 +86,33 @@ int RunStatus(const StatusOptions& options, Console& console, RecordedRun& recor
         console.err << "probe-image: " << detail << "\n";
     return ExitBridge;
 }
+
+namespace {
+
+CommandRun DeclareRead(CLI::App& command, const CommandLine& line) {
+    const auto options = std::make_shared<ReadOptions>();
+    command.add_option("OUT", options->output, "image file to write")->required();
+    command.add_flag("--verify", options->verify,
+                     "read twice and compare; on a difference read again, up to 3 reads, "
+                     "and fail (status 5, no file) when no two agree");
+    return ProbeCommand(
+        command, line,
+        [options](const EepromChoice& eeprom, Console& console, RecordedRun& recorded) {
+            options->eeprom = eeprom;
+            return RunRead(*options, console, recorded);
+        });
+}
+
+CommandRun DeclareStatus(CLI::App& command, const CommandLine& line) {
+    return ProbeCommand(command, line,
+                        [](const EepromChoice& eeprom, Console& console, RecordedRun& recorded) {
+                            return RunStatus(StatusOptions{eeprom}, console, recorded);
+                        });
+}
+
+}  // namespace
+
+extern const Command kReadCommand, kStatusCommand;
+const Command kReadCommand{"read", "Save the EEPROM's image to a file", DeclareRead};
+const Command kStatusCommand{"status", "The writer's status line for the connected probe",
+                             DeclareStatus};

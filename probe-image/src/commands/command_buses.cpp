@@ -1,9 +1,10 @@
+// probe-image buses: the I2C adapters of i2c-dev, listed without sending
+// anything; and the help on naming the probe that the probe commands need.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 
-#include "commands.h"
-#include "eeprom_choice.h"
+#include "command.h"
 #include "exit_codes.h"
 #include "i2c_adapters.h"
 #include "sysfs_root.h"
@@ -11,23 +12,14 @@
 namespace {
 
 const char kBusHelp[] =
-    "Reaching the probe (read, status, write):\n"
-    "  the bridge library, unless one of these is given:\n"
+    "Reaching the probe (read, status, write): one of these names it, and without\n"
+    "  one the command touches nothing:\n"
     "  --bus N, --bus /dev/i2c-N  an I2C adapter through the kernel's i2c-dev, the EEPROM\n"
     "     at 0x51 or at --address (0x03 to 0x77); acknowledge polling after each page\n"
     "  --eeprom FILE  a file of exactly 256 bytes, such as the at24 driver's\n"
     "     /sys/bus/i2c/devices/N-0051/eeprom\n"
+    "  --simulated  the simulated bridge, for tests and demonstrations\n"
     "  buses lists the adapters of /sys/class/i2c-dev and sends nothing.\n\n";
-
-}  // namespace
-
-CLI::App* AddBusSupport(CLI::App& app) {
-    app.footer(kBusHelp + app.get_footer());
-    return app.add_subcommand(
-        "buses",
-        "List the I2C adapters of i2c-dev and whether each opens, sending nothing on any bus "
-        "(exit status 4 when there is none)");
-}
 
 int RunBuses(Console& console) {
     const std::string sysfs = SysfsRoot();
@@ -57,3 +49,20 @@ int RunBuses(Console& console) {
             console.out << adapter.why << "\n";
     return ExitSuccess;
 }
+
+CommandRun DeclareBuses(CLI::App& command, const CommandLine&) {
+    // The help on naming the probe closes the tool's help and that of every
+    // command declared from here on, as it does this one's.
+    CLI::App& app = *command.get_parent();
+    app.footer(kBusHelp + app.get_footer());
+    command.footer(app.get_footer());
+    return RunBuses;
+}
+
+}  // namespace
+
+extern const Command kBusesCommand;
+const Command kBusesCommand{"buses",
+                            "List the I2C adapters of i2c-dev and whether each opens, sending "
+                            "nothing on any bus (exit status 4 when there is none)",
+                            DeclareBuses};

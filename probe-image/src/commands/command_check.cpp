@@ -1,3 +1,7 @@
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
 #include "bound_library.h"
 #include "calibration_certificate.h"
 #include "calibration_inputs.h"
@@ -6,6 +10,7 @@
 #include "certificate_html.h"
 #include "certificate_statements.h"
 #include "check_report.h"
+#include "command.h"
 #include "commands.h"
 #include "image_check.h"
 #include "image_file.h"
@@ -98,3 +103,61 @@ int RunCheck(const CheckOptions& options, Console& console, RecordedRun& recorde
         return DecisionExit(conformity.overall);
     return check.findings.empty() ? ExitSuccess : ExitRefused;
 }
+
+namespace {
+
+struct CheckCommandLine {
+    CheckOptions options;
+    double tolerance = 0;
+    double forceTolerance = 0;
+    CLI::Option* toleranceOption = nullptr;
+    CLI::Option* forceToleranceOption = nullptr;
+};
+
+CommandRun DeclareCheck(CLI::App& command, const CommandLine& typed) {
+    const auto line = std::make_shared<CheckCommandLine>();
+    CheckOptions& check = line->options;
+    command.add_option("FILE", check.file, "image file")->required();
+    command
+        .add_option("--position", check.position,
+                    "CSV of raw,position measurements, or raw,position,u with the standard "
+                    "uncertainty u")
+        ->required();
+    command.add_option("--force", check.force, "CSV of raw,force measurements (or raw,force,u)");
+    command.add_flag("--json", check.json, "JSON for scripts");
+    command.add_option("--plot", check.plot,
+                       "SVG of the image with the measurements and the errors below");
+    line->toleranceOption =
+        command
+            .add_option("--tolerance", line->tolerance,
+                        "largest position error in mm that passes (beyond it: status 3)")
+            ->check(CLI::NonNegativeNumber);
+    line->forceToleranceOption =
+        command
+            .add_option("--force-tolerance", line->forceTolerance,
+                        "largest force error in N that passes (beyond it: status 3)")
+            ->check(CLI::NonNegativeNumber);
+    command.add_option("--report", check.report,
+                       "a calibration report as one self-contained printable HTML page");
+    command.add_option("--operator", check.operatorName, "who checked, for the report");
+    AddCertificateOptions(command, check.certificate);
+    return [line, arguments = ArgumentsOf(typed, "check")](Console& console) {
+        if (line->toleranceOption->count() > 0)
+            line->options.tolerance = line->tolerance;
+        if (line->forceToleranceOption->count() > 0)
+            line->options.forceTolerance = line->forceTolerance;
+        const CheckOptions& options = line->options;
+        return RunRecorded(CalibrationRecordOptions(options.certificate, options.operatorName),
+                           "check", arguments,
+                           [&](RecordedRun& run) { return RunCheck(options, console, run); });
+    };
+}
+
+}  // namespace
+
+extern const Command kCheckCommand;
+const Command kCheckCommand{"check",
+                            "The errors of an image against measurements, through the library: "
+                            "per measurement, RMS, largest, and the largest as a share of the "
+                            "measured span",
+                            DeclareCheck};

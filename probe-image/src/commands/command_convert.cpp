@@ -1,7 +1,11 @@
 #include <cstdint>
 #include <limits>
+#include <memory>
+
+#include <CLI/CLI.hpp>
 
 #include "bound_library.h"
+#include "command.h"
 #include "commands.h"
 #include "image_file.h"
 #include "movable_blocks.h"
@@ -103,3 +107,65 @@ int RunConvert(const ConvertOptions& options, Console& console) {
     }
     return ExitSuccess;
 }
+
+namespace {
+
+struct ConvertInputs {
+    std::vector<std::string> force, pressure, position, sample;
+    CLI::Option* forceOption = nullptr;
+    CLI::Option* pressureOption = nullptr;
+    CLI::Option* positionOption = nullptr;
+    CLI::Option* sampleOption = nullptr;
+};
+
+// The conversions in the order they were typed: the parser records one entry per
+// value taken, naming the option that took it.
+std::vector<Conversion> ConversionsInOrder(const CLI::App& command, const ConvertInputs& inputs) {
+    std::vector<Conversion> conversions;
+    std::size_t next[4] = {};
+    const std::pair<CLI::Option*, std::pair<ConversionKind, const std::vector<std::string>*>>
+        options[] = {
+            {inputs.forceOption, {ConversionKind::Force, &inputs.force}},
+            {inputs.pressureOption, {ConversionKind::Pressure, &inputs.pressure}},
+            {inputs.positionOption, {ConversionKind::Position, &inputs.position}},
+            {inputs.sampleOption, {ConversionKind::Sample, &inputs.sample}},
+        };
+    for (const CLI::Option* taken : command.parse_order()) {
+        for (std::size_t i = 0; i < std::size(options); ++i) {
+            const auto& [option, target] = options[i];
+            if (option == taken && next[i] < target.second->size())
+                conversions.push_back({target.first, (*target.second)[next[i]++]});
+        }
+    }
+    return conversions;
+}
+
+struct ConvertCommandLine {
+    ConvertOptions options;
+    ConvertInputs inputs;
+};
+
+CommandRun DeclareConvert(CLI::App& command, const CommandLine&) {
+    const auto line = std::make_shared<ConvertCommandLine>();
+    ConvertInputs& inputs = line->inputs;
+    command.add_option("FILE", line->options.file, "image file")->required();
+    inputs.forceOption =
+        command.add_option("--force", inputs.force, "raw force reading (ProbeGetForce)");
+    inputs.pressureOption =
+        command.add_option("--pressure", inputs.pressure, "raw force reading (ProbeGetPression)");
+    inputs.positionOption = command.add_option("--position", inputs.position,
+                                               "raw position reading (ProbeGetPosition)");
+    inputs.sampleOption = command.add_option(
+        "--sample", inputs.sample, "16-bit position sample (ProbeGetPosition2 or the table)");
+    return [line, &command](Console& console) {
+        line->options.conversions = ConversionsInOrder(command, line->inputs);
+        return RunConvert(line->options, console);
+    };
+}
+
+}  // namespace
+
+extern const Command kConvertCommand;
+const Command kConvertCommand{
+    "convert", "Raw readings converted by the library of the image's type, one per line",
+    DeclareConvert};

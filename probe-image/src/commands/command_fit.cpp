@@ -1,5 +1,8 @@
 #include <cmath>
+#include <memory>
 #include <optional>
+
+#include <CLI/CLI.hpp>
 
 #include "bound_library.h"
 #include "calibration_certificate.h"
@@ -10,6 +13,7 @@
 #include "certificate_html.h"
 #include "certificate_statements.h"
 #include "comma_list.h"
+#include "command.h"
 #include "commands.h"
 #include "conformity_output.h"
 #include "finding_output.h"
@@ -272,3 +276,58 @@ int RunFit(const FitOptions& options, Console& console, RecordedRun& recorded) {
     }
     return ExitSuccess;
 }
+
+namespace {
+
+CommandRun DeclareFit(CLI::App& command, const CommandLine& typed) {
+    const auto options = std::make_shared<FitOptions>();
+    FitOptions& fit = *options;
+    command.add_option("--type", fit.type, "probe type")
+        ->required()
+        ->check(CLI::IsMember({2, 3, 6}));
+    command
+        .add_option("--position", fit.position,
+                    "CSV of raw,position measurements (raw: what ProbeGetPosition takes); a "
+                    "third column, the standard uncertainty u, makes the fit weighted (1/u)")
+        ->required();
+    command.add_option("--order", fit.order,
+                       "position order, or auto: chosen from 1 to the image's limit by "
+                       "the Bayesian information criterion (default)");
+    command.add_option("--force", fit.force,
+                       "CSV of raw,force measurements (types 3 and 6): the linear law, or "
+                       "with --thresholds the polynomial between them");
+    command.add_option("--force-order", fit.forceOrder,
+                       "force polynomial order between the thresholds, or auto (default); "
+                       "0: the linear law");
+    command.add_option("--thresholds", fit.thresholds,
+                       "X2,X1,F2,F1: the polynomial serves X2 <= raw < X1, F2 below, F1 "
+                       "from X1 on");
+    command.add_option("-o,--output", fit.output, "image file to write")->required();
+    command.add_option("--set", fit.assignments, std::string(kFieldHelp) + "; Gain defaults to 52");
+    command.add_flag("--json", fit.json, "JSON for scripts");
+    command.add_option("--plot", fit.plot,
+                       "SVG of the image written with the measurements drawn over it (and "
+                       "the errors with the band of +-2u of the fit below, where "
+                       "uncertainties are stated or --as-found is given)");
+    command.add_option("--as-found", fit.asFound,
+                       "the probe's old image, checked on the same measurements first: "
+                       "its errors are reported beside those of the image written");
+    command.add_option("--report", fit.report,
+                       "a calibration report as one self-contained printable HTML page");
+    command.add_option("--operator", fit.operatorName, "who calibrated, for the report");
+    AddCertificateOptions(command, fit.certificate);
+    return [options, arguments = ArgumentsOf(typed, "fit")](Console& console) {
+        return RunRecorded(CalibrationRecordOptions(options->certificate, options->operatorName),
+                           "fit", arguments,
+                           [&](RecordedRun& run) { return RunFit(*options, console, run); });
+    };
+}
+
+}  // namespace
+
+extern const Command kFitCommand;
+const Command kFitCommand{"fit",
+                          "Fit the calibration to measurements and encode it with the library's "
+                          "encoder; report the residuals the library computes from the image "
+                          "written",
+                          DeclareFit};

@@ -1,5 +1,11 @@
+#include <map>
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
 #include "bound_library.h"
 #include "calibration_life.h"
+#include "command.h"
 #include "commands.h"
 #include "image_file.h"
 #include "measurements.h"
@@ -44,3 +50,43 @@ int RunPlot(const PlotOptions& options, Console& console) {
     console.out << "wrote " << options.output << "\n";
     return ExitSuccess;
 }
+
+namespace {
+
+const std::map<std::string, PlotContent> kPlotContents = {
+    {"position", PlotContent::Position},
+    {"force", PlotContent::Force},
+    {"both", PlotContent::Both},
+};
+
+struct PlotCommandLine {
+    PlotOptions options;
+    std::string what = "both";
+};
+
+CommandRun DeclarePlot(CLI::App& command, const CommandLine&) {
+    const auto line = std::make_shared<PlotCommandLine>();
+    PlotOptions& options = line->options;
+    command.add_option("FILE", options.file, "image file")->required();
+    command.add_option("-o,--output", options.output, "SVG file to write, - for standard output")
+        ->required();
+    command.add_option("--what", line->what, "curves to draw")
+        ->check(CLI::IsMember({"position", "force", "both"}))
+        ->capture_default_str();
+
+    command.add_option("--points", options.points,
+                       "CSV of raw,position measurements drawn over ProbeGetPosition of "
+                       "their readings");
+    command.add_option("--force-points", options.forcePoints,
+                       "CSV of raw,force measurements drawn over the force curve");
+    return [line](Console& console) {
+        line->options.what = kPlotContents.at(line->what);
+        return RunPlot(line->options, console);
+    };
+}
+
+}  // namespace
+
+extern const Command kPlotCommand;
+const Command kPlotCommand{
+    "plot", "Draw the position and force curves the library reports, as an SVG file", DeclarePlot};

@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "bench_place.h"
 #include "chain_check.h"
+#include "command.h"
 #include "commands.h"
 #include "journal_reader.h"
 #include "record_reading.h"
@@ -225,3 +229,34 @@ int RunRecords(const RecordsOptions& options, Console& console) {
     }
     return ExitSuccess;
 }
+
+namespace {
+
+CommandRun DeclareRecords(CLI::App& command, const CommandLine&) {
+    const auto options = std::make_shared<RecordsOptions>();
+    command.add_option("--record", options->file,
+                       "record file (default probe-image/records.jsonl in the user's "
+                       "data folder)");
+    command.add_option("--serial", options->serial, "only the probe with this serial");
+    command.add_option("--since", options->since,
+                       "only from this UTC date or time on (YYYY-MM-DD or "
+                       "YYYY-MM-DDTHH:MM:SSZ)");
+    command.add_flag("--json", options->json, "JSON for scripts");
+    CLI::App* verify = command.add_subcommand(
+        "verify",
+        "Check the journal's hash chain and name the first line changed, removed or "
+        "put out of order");
+    verify->add_option("file", options->file,
+                       "journal (default: --record, else probe-image/records.jsonl in the "
+                       "user's data folder)");
+    return [options, verify](Console& console) {
+        options->verify = verify->parsed();
+        return RunRecords(*options, console);
+    };
+}
+
+}  // namespace
+
+extern const Command kRecordsCommand;
+const Command kRecordsCommand{
+    "records", "List the records of reads, writes and status polls, oldest first", DeclareRecords};

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "backup_name.h"
 #include "bound_library.h"
+#include "command.h"
 #include "commands.h"
 #include "eeprom_choice.h"
 #include "image_file.h"
@@ -185,3 +188,34 @@ int RunWrite(const WriteOptions& options, Console& console, RecordedRun& recorde
     console.out << record.message << "\n";
     return ExitSuccess;
 }
+
+namespace {
+
+CommandRun DeclareWrite(CLI::App& command, const CommandLine& line) {
+    const auto options = std::make_shared<WriteOptions>();
+    WriteOptions& write = *options;
+    command.add_option("FILE", write.file, "image file (its first 256 bytes)")->required();
+    command.add_flag("--no-verify", write.noVerify, "do not read back");
+    command.add_option("--backup", write.backup,
+                       "where the old EEPROM content goes (default "
+                       "<serial>-<UTC time>-as-found.bin in as-found/ beside the record; "
+                       "with --no-record FILE.backup-<date>-<time>.bin)");
+    command.add_flag("--dry-run", write.dryRun, "check and tell, write nothing");
+    command.add_flag("--force", write.force, "write an image the library refuses");
+    command.add_flag("--only-changed", write.onlyChanged,
+                     "write only the 16-byte pages that differ from the EEPROM "
+                     "(default: all 16); the read-back still compares them all");
+    return ProbeCommand(
+        command, line,
+        [options](const EepromChoice& eeprom, Console& console, RecordedRun& recorded) {
+            options->eeprom = eeprom;
+            return RunWrite(*options, console, recorded);
+        });
+}
+
+}  // namespace
+
+extern const Command kWriteCommand;
+const Command kWriteCommand{
+    "write", "Check an image file, save the EEPROM, write the file into it and read it back",
+    DeclareWrite};

@@ -1,21 +1,35 @@
 #include "eeprom_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "i2c_errors.h"
+
+namespace {
+
+// Closes the file when it goes out of scope.
+struct OpenFile {
+    std::FILE* file = nullptr;
+    ~OpenFile() {
+        if (file != nullptr)
+            std::fclose(file);
+    }
+};
+
+}  // namespace
 
 EepromFile::EepromFile(std::string path) : path_(std::move(path)) {}
 
 // Opens the file and refuses one that is not exactly an EEPROM's size.
-int EepromFile::Open(int flags, int& file) {
+int EepromFile::Open(const char* mode, std::FILE*& file) {
     detail_.clear();
-    file = ::open(path_.c_str(), flags | O_CLOEXEC);
-    if (file < 0) {
+    errno = 0;
+    file = std::fopen(path_.c_str(), mode);
+    if (file == nullptr) {
         const int error = errno;
         detail_ = error == EACCES || error == EPERM
                       ? "permission denied on " + path_ +
@@ -24,31 +38,29 @@ int EepromFile::Open(int flags, int& file) {
                       : "cannot open " + path_ + ": " + ErrnoText(error);
         return BridgeNotPresent;
     }
-    struct stat about {};
-    if (::fstat(file, &about) != 0 || about.st_size != off_t{EepromSize}) {
-        detail_ = path_ + " holds " + std::to_string(about.st_size) +
+    std::error_code failed;
+    const std::uintmax_t size = std::filesystem::file_size(path_, failed);
+    if (failed || size != EepromSize) {
+        detail_ = path_ + " holds " + (failed ? std::string("no") : std::to_string(size)) +
                   " bytes; an EEPROM file holds exactly " + std::to_string(EepromSize);
-        ::close(file);
-        file = -1;
+        std::fclose(file);
+        file = nullptr;
         return BridgeNotPresent;
     }
     return BridgeSuccess;
 }
 
 int EepromFile::ReadAll(uint8_t* bytes) {
-    int file = -1;
-    const int status = Open(O_RDONLY, file);
+    OpenFile opened;
+    const int status = Open("rb", opened.file);
     if (status != BridgeSuccess)
         return status;
-    ssize_t got;
-    do
-        got = ::pread(file, bytes, EepromSize, 0);
-    while (got < 0 && errno == EINTR);
-    const int error = got < 0 ? errno : 0;
-    ::close(file);
-    if (got == ssize_t{EepromSize})
+    errno = 0;
+    const std::size_t got = std::fread(bytes, 1, EepromSize, opened.file);
+    const int error = std::ferror(opened.file) ? errno : 0;
+    if (got == EepromSize)
         return BridgeSuccess;
-    if (got >= 0) {
+    if (error == 0) {
         detail_ = "reading " + path_ + " gave " + std::to_string(got) + " bytes, not " +
                   std::to_string(EepromSize);
         return I2cBusFailure;
@@ -75,20 +87,25 @@ int EepromFile::ReadImage(uint8_t* image) {
     return status;
 }
 
+// The page goes in place, through an unbuffered stream: the at24 driver takes
+// each write as it comes, and a file's other bytes stay as they are.
 int EepromFile::WritePage(unsigned offset, const uint8_t* page) {
-    int file = -1;
-    const int status = Open(O_WRONLY, file);
+    OpenFile opened;
+    const int status = Open("r+b", opened.file);
     if (status != BridgeSuccess)
         return status;
-    ssize_t put;
-    do
-        put = ::pwrite(file, page, EepromPageSize, static_cast<off_t>(offset));
-    while (put < 0 && errno == EINTR);
-    const int error = put < 0 ? errno : 0;
-    ::close(file);
-    if (put == ssize_t{EepromPageSize})
+    std::setvbuf(opened.file, nullptr, _IONBF, 0);
+    errno = 0;
+    std::size_t put = 0;
+    if (std::fseek(opened.file, static_cast<long>(offset), SEEK_SET) == 0)
+        put = std::fwrite(page, 1, EepromPageSize, opened.file);
+    const int error = put == EepromPageSize ? 0 : errno;
+    const bool closed = std::fclose(opened.file) == 0;
+    opened.file = nullptr;
+    if (put == EepromPageSize && closed)
         return BridgeSuccess;
+    const int failure = error != 0 ? error : errno;
     detail_ = "writing the page at " + std::to_string(offset) + " of " + path_ + ": " +
-              (put >= 0 ? "short write" : ErrnoText(error));
-    return put >= 0 ? I2cBusFailure : StatusOfErrno(error);
+              (failure == 0 ? "short write" : ErrnoText(failure));
+    return failure == 0 ? I2cBusFailure : StatusOfErrno(failure);
 }

@@ -4,8 +4,8 @@
 
 #include "eeprom_choice.h"
 #include "eeprom_file.h"
-#include "i2c_bridge.h"
 #include "i2c_dev_eeprom.h"
+#include "simulated_bridge_eeprom.h"
 #include "sysfs_root.h"
 #include "tool_error.h"
 
@@ -67,14 +67,27 @@ void AddEepromOptions(CLI::App& command, EepromChoice& choice) {
                     "the EEPROM's slave address on --bus, 0x03 to 0x77 (default 0x51)")
         ->type_name("ADDRESS")
         ->needs(bus);
+    CLI::Option* simulated = command.add_flag(
+        "--simulated", choice.simulated,
+        "reach the simulated bridge, for tests and demonstrations (its EEPROM: the file "
+        "I2CBRDG_EEPROM names, else a sample image in memory)");
     bus->excludes(file);
+    simulated->excludes(bus)->excludes(file);
+}
+
+void RequireEeprom(const EepromChoice& choice) {
+    if (choice.bus.empty() && choice.file.empty() && !choice.simulated)
+        throw ToolError(ExitUsage,
+                        "name the EEPROM to reach: --bus N (an I2C bus), --eeprom FILE (an "
+                        "EEPROM file) or --simulated (the simulated bridge); nothing was touched");
 }
 
 std::unique_ptr<ProbeEeprom> OpenEeprom(const EepromChoice& choice) {
+    RequireEeprom(choice);
     if (!choice.bus.empty())
         return std::make_unique<I2cDevEeprom>(BusDevice(choice.bus), SlaveAddress(choice.address),
                                               KernelI2cDevSystem(), SysfsRoot());
     if (!choice.file.empty())
         return std::make_unique<EepromFile>(choice.file);
-    return std::make_unique<I2cBridge>();
+    return std::make_unique<SimulatedBridgeEeprom>();
 }

@@ -1,7 +1,8 @@
 /*
- * The USB-to-I2C bridge library interface the writer links against. The library
- * in this folder is a simulation of one bridge with a 256-byte EEPROM behind it;
- * any library with this interface can take its place by relinking.
+ * The USB-to-I2C bridge library interface the writer links against: the
+ * vendor's library on a bench, or the simulated bridge (i2cbrdg/), one bridge
+ * with a 256-byte EEPROM behind it. Any library with this interface can take
+ * the place of another.
  */
 #ifndef I2CBRDG_H
 #define I2CBRDG_H

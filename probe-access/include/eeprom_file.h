@@ -1,10 +1,11 @@
-// The probe EEPROM as a file of exactly 256 bytes: the eeprom file that the
-// kernel's at24 driver gives a bound part (/sys/bus/i2c/devices/N-0051/eeprom),
-// or any other file of that size. The driver does the paging and waits out the
-// write cycles itself.
+// The probe EEPROM as a file of exactly 256 bytes, on every platform: on Linux
+// the eeprom file that the kernel's at24 driver gives a bound part
+// (/sys/bus/i2c/devices/N-0051/eeprom), or any other file of that size. The
+// driver does the paging and waits out the write cycles itself.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "probe_eeprom.h"
@@ -21,7 +22,7 @@ class EepromFile final : public ProbeEeprom {
     std::string FailureDetail() const override { return detail_; }
 
   private:
-    int Open(int flags, int& file);
+    int Open(const char* mode, std::FILE*& file);
     int ReadAll(uint8_t* bytes);
 
     std::string path_;

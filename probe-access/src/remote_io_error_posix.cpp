@@ -1,0 +1,5 @@
+#include "remote_io_error.h"
+
+#include <cerrno>
+
+const int RemoteIoError = EREMOTEIO;
