@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "database_commands.h"
 #include "eeprom_choice.h"
 #include "force_steps.h"
 #include "palvo.h"
@@ -73,6 +74,7 @@ void AddRecordOptions(CLI::App& command, RecordOptions& record) {
     command.add_flag("--no-record", record.off, "keep no record of this run")->excludes(file);
     command.add_option("--operator", record.operatorName,
                        "who runs it, for the record (default the login name)");
+    AddDatabaseOption(command, record.database);
 }
 
 // The arguments after the command's name, as typed.
@@ -280,6 +282,7 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
                                "only from this UTC date or time on (YYYY-MM-DD or "
                                "YYYY-MM-DDTHH:MM:SSZ)");
     recordsCommand->add_flag("--json", records.json, "JSON for scripts");
+    const std::vector<PluggedCommand> plugged = AddDatabaseCommands(app, *recordsCommand, records);
 
     const std::vector<std::string> typed = arguments;
     std::reverse(arguments.begin(), arguments.end());
@@ -290,7 +293,11 @@ int RunProbeImage(std::vector<std::string> arguments, std::ostream& out, std::os
     }
 
     Console console{out, err};
+    record.notices = &err;
     try {
+        for (const PluggedCommand& command : plugged)
+            if (command.chosen())
+                return command.run(console);
         if (showCommand->parsed())
             return RunShow(show, console);
         if (plotCommand->parsed()) {

@@ -1,8 +1,13 @@
 #include "recorded_run.h"
 
+#include <iostream>
+
 #include "bench_place.h"
 #include "bound_library.h"
+#include "connection_text.h"
+#include "database_commands.h"
 #include "image_layout.h"
+#include "journal_send.h"
 #include "project_version.h"
 #include "record_file.h"
 #include "sha256.h"
@@ -48,7 +53,9 @@ void StartRecord(BenchRecord& record, const RecordOptions& options, const std::s
     record.host = HostName();
     record.tool = std::string("probe-image ") + kProjectVersion;
     record.command = command;
-    record.arguments = arguments;
+    record.arguments.clear();
+    for (const std::string& argument : arguments)
+        record.arguments.push_back(WithoutPasswords(argument));
 }
 
 }  // namespace
@@ -82,6 +89,11 @@ int RunRecorded(const RecordOptions& options, const std::string& command,
                    ? std::string()
                    : "the record could not be written to " + path.string() + ": " + file.Failure();
     };
+    const std::string database = ChosenDatabase(options.database);
+    const auto send = [&] {
+        if (!database.empty())
+            SendJournal(database, path, options.notices ? *options.notices : std::cerr);
+    };
     int code = ExitSuccess;
     try {
         code = run(recorded);
@@ -91,12 +103,14 @@ int RunRecorded(const RecordOptions& options, const std::string& command,
         const std::string failure = append();
         if (!failure.empty())
             throw ToolError(error.code(), std::string(error.what()) + "; " + failure);
+        send();
         throw;
     }
     recorded.record.exit = code;
     const std::string failure = append();
     if (!failure.empty())
         throw ToolError(ExitFile, failure);
+    send();
     return code;
 }
 
