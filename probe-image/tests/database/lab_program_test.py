@@ -74,8 +74,13 @@ class LabProgramTest(unittest.TestCase):
                                                         result.stdout, result.stderr))
         return result
 
+    @staticmethod
+    def tool_path(path):
+        """A path as the program takes it: a Windows build under Wine reads Z:\\..."""
+        return "Z:" + path.replace("/", "\\") if len(COMMAND) > 1 else path
+
     def path(self, name):
-        return os.path.join(self.folder, name)
+        return self.tool_path(os.path.join(self.folder, name))
 
     def database_ids(self):
         listing = self.run_tool("records", "--database", SOURCE, "--json", expect=0)
@@ -84,13 +89,14 @@ class LabProgramTest(unittest.TestCase):
     def test_1_a_write_goes_to_the_journal_then_to_the_database(self):
         self.run_tool("new", "--type", "3", "-o", self.path("a.bin"), "--set", "Serial=4711",
                       "PositionCoefficients=0,1", "CalibrationDate=2501", expect=0)
-        written = self.run_tool("write", self.path("a.bin"), "--record", self.journal,
+        written = self.run_tool("write", self.path("a.bin"), "--record", self.tool_path(self.journal),
                                 "--database", SOURCE, expect=0)
         self.assertIn("System Available", self.run_tool("status", "--no-record").stdout)
         # A journal line without an id (one written before the chain) is told, not lost.
         if "not sent" in written.stderr:
             self.assertIn("kept in the journal, not sent to the database", written.stderr)
-        pushed = self.run_tool("records", "push", "--record", self.journal, "--database", SOURCE,
+        pushed = self.run_tool("records", "push", "--record", self.tool_path(self.journal),
+                               "--database", SOURCE,
                                expect=0)
         self.assertIn("sent 0 records", pushed.stdout)
         ids = chained_ids(self.journal)
@@ -98,19 +104,20 @@ class LabProgramTest(unittest.TestCase):
         self.assertTrue(set(ids) <= self.database_ids())
 
     def test_2_a_server_that_is_away_changes_no_result(self):
-        before = self.run_tool("status", "--record", self.journal)
-        away = self.run_tool("status", "--record", self.journal, "--database", DOWN)
+        journal = self.tool_path(self.journal)
+        before = self.run_tool("status", "--record", journal)
+        away = self.run_tool("status", "--record", journal, "--database", DOWN)
         self.assertEqual(away.returncode, before.returncode, away.stderr)
         self.assertIn("kept in the journal, not sent to the database", away.stderr)
         self.assertNotIn("top-secret-word", away.stdout + away.stderr)
         with open(self.journal, encoding="utf-8") as file:
-            journal = file.read()
-        self.assertNotIn("top-secret-word", journal)
-        last = json.loads(journal.splitlines()[-1])
+            kept = file.read()
+        self.assertNotIn("top-secret-word", kept)
+        last = json.loads(kept.splitlines()[-1])
         self.assertIn("--database", last["arguments"])
         self.assertTrue(any("UID=bench_two" in a for a in last["arguments"]), last["arguments"])
         # The next push sends what was kept.
-        self.run_tool("records", "push", "--record", self.journal, "--database", SOURCE, expect=0)
+        self.run_tool("records", "push", "--record", journal, "--database", SOURCE, expect=0)
         self.assertTrue(set(chained_ids(self.journal)) <= self.database_ids())
 
     def test_3_the_database_answers_for_every_bench(self):
@@ -127,9 +134,41 @@ class LabProgramTest(unittest.TestCase):
         self.assertIn("2026-01-02T08:00:00Z", times)
         self.assertNotIn("2026-01-01T08:00:00Z", times)
         self.assertEqual(self.run_tool("records", "--bench", BENCH).returncode, 1)
+        # A journal name no system takes is a failure to read it, not a crash.
+        self.assertEqual(self.run_tool("records", "push", "--record", "x" * 5000, "--database",
+                                       SOURCE).returncode, 2)
 
     def test_4_due_names_the_probe_from_the_image_left_in_it(self):
+        # Three probes seen on another bench: one left with an image long run out, one
+        # whose old image was overwritten by a fresh one, one found by a status poll.
+        serials = ["%d%06d" % (n, int.from_bytes(os.urandom(3), "big") % 10**6) for n in (7, 8, 9)]
+        image = lambda serial, date: {"sha256": "0" * 64, "type": "M003", "serial": serial,
+                                      "calibrationDate": date}
+        records = [
+            {"time": "2026-01-01T08:00:00Z", "command": "write", "serial": serials[0],
+             "exit": 0, "asLeftReadBack": True, "asLeft": image(serials[0], "2001")},
+            {"time": "2026-01-02T08:00:00Z", "command": "write", "serial": serials[1],
+             "exit": 0, "asLeftReadBack": True, "asLeft": image(serials[1], "2001")},
+            {"time": "2026-01-03T08:00:00Z", "command": "write", "serial": serials[1],
+             "exit": 0, "asLeftReadBack": True, "asLeft": image(serials[1], "9912")},
+            {"time": "2026-01-04T08:00:00Z", "command": "status", "serial": serials[2],
+             "exit": 0, "asFound": image(serials[2], "2002")},
+        ]
+        journal = hashlib.sha256(os.urandom(16)).hexdigest()[:32]
+        prev, lines = None, []
+        for record in records:
+            line, prev = chained_line(dict(record, host=BENCH + "-due"), prev, journal)
+            lines.append(line)
+        with open(os.path.join(self.folder, "due.jsonl"), "w") as file:
+            file.write("\n".join(lines) + "\n")
+        self.run_tool("records", "push", "--record", self.path("due.jsonl"), "--database", SOURCE,
+                      expect=0)
         due = self.run_tool("due", "--database", SOURCE, "--within", "0", expect=0).stdout
+        rows = {line.split()[0]: line.split() for line in due.splitlines()[1:]}
+        self.assertEqual(rows[serials[0]][2:4], ["2001", "2020-08"])  # through July 2020
+        self.assertEqual(rows[serials[2]][2:4], ["2002", "2020-09"])
+        # 9912 reads as a calibration 99 years ahead: never calibrated, as the library says.
+        self.assertEqual(rows[serials[1]][2], "9912")
         if chained_ids(self.journal)[2:]:  # the write was chained: its image is in the database
             self.assertIn("4711", due)
             self.assertIn("2501", due)

@@ -87,11 +87,14 @@ int RunDue(const DueOptions& options, Console& console) {
                     return true;  // look at the probe's record before this one
                 const std::string date = FieldText(*image, "calibrationDate");
                 const int age = CalibrationAgeMonths(date.c_str(), today.year % 100, today.month);
-                const int left = kCalibrationPeriodMonths - age;
+                // A calibration month after this one counts as not calibrated, as the
+                // libraries compare the age unsigned.
+                const int left = age < 0 ? -1 : kCalibrationPeriodMonths - age;
                 if (left < options.within) {
                     const long long now = static_cast<long long>(today.year) * 12 + today.month - 1;
                     due.push_back({serial, FieldText(*image, "type"), date, left,
-                                   MonthText(now + left + 1), bench, FieldText(record, "time")});
+                                   age < 0 ? "ahead" : MonthText(now + left + 1), bench,
+                                   FieldText(record, "time")});
                 }
                 return false;
             });
