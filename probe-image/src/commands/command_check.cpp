@@ -147,8 +147,9 @@ CommandRun DeclareCheck(CLI::App& command, const CommandLine& typed) {
         if (line->forceToleranceOption->count() > 0)
             line->options.forceTolerance = line->forceTolerance;
         const CheckOptions& options = line->options;
-        return RunRecorded(CalibrationRecordOptions(options.certificate, options.operatorName),
-                           "check", arguments,
+        RecordOptions record = CalibrationRecordOptions(options.certificate, options.operatorName);
+        record.notices = &console.err;
+        return RunRecorded(record, "check", arguments,
                            [&](RecordedRun& run) { return RunCheck(options, console, run); });
     };
 }

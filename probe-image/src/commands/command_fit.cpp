@@ -317,8 +317,10 @@ CommandRun DeclareFit(CLI::App& command, const CommandLine& typed) {
     command.add_option("--operator", fit.operatorName, "who calibrated, for the report");
     AddCertificateOptions(command, fit.certificate);
     return [options, arguments = ArgumentsOf(typed, "fit")](Console& console) {
-        return RunRecorded(CalibrationRecordOptions(options->certificate, options->operatorName),
-                           "fit", arguments,
+        RecordOptions record =
+            CalibrationRecordOptions(options->certificate, options->operatorName);
+        record.notices = &console.err;
+        return RunRecorded(record, "fit", arguments,
                            [&](RecordedRun& run) { return RunFit(*options, console, run); });
     };
 }

@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "command.h"
+#include "database_commands.h"
 #include "project_version.h"
 #include "recorded_run.h"
 #include "tool_error.h"
@@ -21,14 +22,14 @@
 // help (kFieldHelp).
 extern const Command kShowCommand, kPlotCommand, kEditCommand, kNewCommand, kFitCommand,
     kCheckCommand, kConvertCommand, kReadCommand, kStatusCommand, kWriteCommand, kBusesCommand,
-    kRecordsCommand;
+    kRecordsCommand, kDbCommand, kDueCommand;
 
 namespace {
 
 const Command* const kCommands[] = {
-    &kShowCommand,   &kPlotCommand,  &kEditCommand,    &kNewCommand,
-    &kFitCommand,    &kCheckCommand, &kConvertCommand, &kReadCommand,
-    &kStatusCommand, &kWriteCommand, &kBusesCommand,   &kRecordsCommand,
+    &kShowCommand,  &kPlotCommand,    &kEditCommand, &kNewCommand,    &kFitCommand,
+    &kCheckCommand, &kConvertCommand, &kReadCommand, &kStatusCommand, &kWriteCommand,
+    &kBusesCommand, &kRecordsCommand, &kDbCommand,   &kDueCommand,
 };
 
 // --record, --no-record and --operator of the commands that touch a probe.
@@ -40,6 +41,7 @@ void AddRecordOptions(CLI::App& command, RecordOptions& record) {
     command.add_flag("--no-record", record.off, "keep no record of this run")->excludes(file);
     command.add_option("--operator", record.operatorName,
                        "who runs it, for the record (default the login name)");
+    AddDatabaseOption(command, record.database);
 }
 
 }  // namespace
@@ -65,6 +67,7 @@ CommandRun ProbeCommand(CLI::App& command, const CommandLine& line, ProbeRun run
     const std::vector<std::string> arguments = ArgumentsOf(line, name);
     return [=](Console& console) {
         RequireEeprom(*eeprom);
+        record->notices = &console.err;
         return RunRecorded(*record, name, arguments,
                            [&](RecordedRun& recorded) { return run(*eeprom, console, recorded); });
     };

@@ -16,6 +16,7 @@
 #include "chain_check.h"
 #include "command.h"
 #include "commands.h"
+#include "database_commands.h"
 #include "journal_reader.h"
 #include "record_reading.h"
 #include "tool_error.h"
@@ -249,9 +250,12 @@ CommandRun DeclareRecords(CLI::App& command, const CommandLine&) {
     verify->add_option("file", options->file,
                        "journal (default: --record, else probe-image/records.jsonl in the "
                        "user's data folder)");
-    return [options, verify](Console& console) {
+    const auto database = std::make_shared<std::vector<PluggedCommand>>(
+        AddRecordsDatabaseCommands(command, *options));
+    return [options, verify, database](Console& console) {
         options->verify = verify->parsed();
-        return RunRecords(*options, console);
+        const PluggedCommand* chosen = options->verify ? nullptr : ChosenCommand(*database);
+        return chosen == nullptr ? RunRecords(*options, console) : chosen->run(console);
     };
 }
 

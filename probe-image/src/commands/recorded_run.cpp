@@ -1,9 +1,14 @@
 #include "recorded_run.h"
 
+#include <iostream>
+
 #include "bench_place.h"
 #include "bound_library.h"
+#include "connection_text.h"
+#include "database_commands.h"
 #include "field_text.h"
 #include "image_layout.h"
+#include "journal_send.h"
 #include "project_version.h"
 #include "record_file.h"
 #include "sha256.h"
@@ -36,7 +41,9 @@ void StartRecord(BenchRecord& record, const RecordOptions& options, const std::s
     record.host = HostName();
     record.tool = std::string("probe-image ") + kProjectVersion;
     record.command = command;
-    record.arguments = arguments;
+    record.arguments.clear();
+    for (const std::string& argument : arguments)
+        record.arguments.push_back(WithoutPasswords(argument));
 }
 
 }  // namespace
@@ -70,6 +77,11 @@ int RunRecorded(const RecordOptions& options, const std::string& command,
                    ? std::string()
                    : "the record could not be written to " + path.string() + ": " + file.Failure();
     };
+    const std::string database = ChosenDatabase(options.database);
+    const auto send = [&] {
+        if (!database.empty())
+            SendJournal(database, path, options.notices ? *options.notices : std::cerr);
+    };
     int code = ExitSuccess;
     try {
         code = run(recorded);
@@ -79,12 +91,14 @@ int RunRecorded(const RecordOptions& options, const std::string& command,
         const std::string failure = append();
         if (!failure.empty())
             throw ToolError(error.code(), std::string(error.what()) + "; " + failure);
+        send();
         throw;
     }
     recorded.record.exit = code;
     const std::string failure = append();
     if (!failure.empty())
         throw ToolError(ExitFile, failure);
+    send();
     return code;
 }
 

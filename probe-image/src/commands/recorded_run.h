@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,11 @@
 #include "probe_eeprom.h"
 
 struct RecordOptions {
-    std::string file;          // empty: the default in the user's data folder
-    bool off = false;          // --no-record
-    std::string operatorName;  // empty: the login name
+    std::string file;                 // empty: the default in the user's data folder
+    bool off = false;                 // --no-record
+    std::string operatorName;         // empty: the login name
+    std::string database;             // where each record goes next; empty: $PROBE_IMAGE_DATABASE
+    std::ostream* notices = nullptr;  // told when a record did not reach the database
 };
 
 // What a command fills in. With records off it is filled all the same and
@@ -28,7 +31,9 @@ struct RecordedRun {
 };
 
 // Opens the record file (ToolError(ExitFile) when it cannot be, before run is
-// called), runs the command and appends its record, whether it succeeded or threw.
+// called), runs the command and appends its record, whether it succeeded or threw;
+// then sends it to the database where one is chosen, which never changes the
+// result. Passwords in the arguments are left out of the record.
 int RunRecorded(const RecordOptions& options, const std::string& command,
                 const std::vector<std::string>& arguments,
                 const std::function<int(RecordedRun&)>& run);

@@ -2,9 +2,13 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "bench_place.h"
 #include "certificate_number.h"
+#include "database_commands.h"
+#include "database_session.h"
+#include "next_number.h"
 #include "number_text.h"
 #include "sha256.h"
 #include "tool_error.h"
@@ -43,9 +47,32 @@ std::string QuantitySummary(const QuantityConformity& quantity) {
 
 }  // namespace
 
+namespace {
+
+// Certificate numbers from a named counter of the lab database.
+class DatabaseNumbers final : public CertificateNumberSource {
+  public:
+    DatabaseNumbers(const std::string& dsn, std::string counter)
+        : connection_(OpenDatabase(dsn)), counter_(std::move(counter)) {}
+    std::uint64_t TakeNextNumber() override {
+        try {
+            return static_cast<std::uint64_t>(::TakeNextNumber(*connection_, counter_));
+        } catch (const DatabaseError& error) {
+            throw ToolError(
+                ExitFile, std::string("no certificate number from the database: ") + error.what());
+        }
+    }
+
+  private:
+    std::unique_ptr<Connection> connection_;
+    std::string counter_;
+};
+
+}  // namespace
+
 RecordOptions CalibrationRecordOptions(const CertificateOptions& options,
                                        const std::string& operatorName) {
-    return {options.record, options.noRecord, operatorName};
+    return {options.record, options.noRecord, operatorName, options.database, nullptr};
 }
 
 std::filesystem::path CalibrationJournal(const CertificateOptions& options) {
@@ -88,8 +115,14 @@ std::string TakeCertificateNumber(RecordedRun& recorded, const CertificateOption
         throw ToolError(ExitUsage,
                         "a certificate number is kept beside the journal: give --record FILE "
                         "(not --no-record) where the user has no data folder");
-    CounterFileNumbers numbers(CounterPathBeside(journal));
-    const std::string number = CertificateNumberText(options.prefix, numbers.TakeNextNumber());
+    // One counter for every bench where a lab database is given, else the bench's own.
+    const std::string database = ChosenDatabase(options.database);
+    std::unique_ptr<CertificateNumberSource> numbers;
+    if (database.empty())
+        numbers = std::make_unique<CounterFileNumbers>(CounterPathBeside(journal));
+    else
+        numbers = std::make_unique<DatabaseNumbers>(database, "certificate");
+    const std::string number = CertificateNumberText(options.prefix, numbers->TakeNextNumber());
     CalibrationFacts& facts = Facts(recorded);
     facts.certificate = number;
     facts.amends = options.amends;

@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "database_commands.h"
+
 void AddCertificateOptions(CLI::App& command, CertificateOptions& options) {
+    AddDatabaseOption(command, options.database);
     command.add_option("--budget", options.budget,
                        "TOML uncertainty budget: [[position]] and [[force]] contributions, "
                        "[[reference]] standards; gives U = k u_c at every point");

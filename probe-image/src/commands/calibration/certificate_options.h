@@ -23,6 +23,7 @@ struct CertificateOptions {
     std::string authorisedBy;
     std::string calibrationDate;  // YYYY-MM-DD; empty: today (UTC)
     std::string record;           // the journal; empty: the default
+    std::string database;         // the lab database: records and numbers; empty: none
     bool noRecord = false;
 };
 

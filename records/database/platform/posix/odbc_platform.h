@@ -1,0 +1,2 @@
+// unixODBC's headers stand on their own.
+#pragma once
