@@ -27,6 +27,10 @@ class JournalTest : public ToolTest {
         std::filesystem::create_directories(std::filesystem::path(RecordPath()).parent_path());
         std::ofstream(RecordPath(), std::ios::binary | std::ios::trunc) << text;
     }
+    // The journal's path as the program prints it, in the platform's separators.
+    std::string ShownRecordPath() const {
+        return std::filesystem::path(RecordPath()).make_preferred().string();
+    }
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
         std::istringstream in(Journal());
@@ -92,7 +96,7 @@ TEST_F(JournalTest, VerifyNamesTheLineChangedRemovedOrMoved) {
         SetJournal(Joined(test.lines));
         const ToolRun verify = Run({"records", "verify"});
         EXPECT_EQ(verify.code, 6) << test.name;
-        EXPECT_NE(verify.err.find(RecordPath() + " " + test.says), std::string::npos)
+        EXPECT_NE(verify.err.find(ShownRecordPath() + " " + test.says), std::string::npos)
             << test.name << ": " << verify.err;
         // Listing still shows what the lines hold.
         EXPECT_EQ(Run({"records"}).code, 0);
@@ -174,14 +178,14 @@ TEST_F(JournalTest, JsonListingIsTheWholeListAsOneDumpWouldGiveIt) {
 TEST_F(JournalTest, ABenchWithoutAJournalHasNoRecordsYet) {
     const ToolRun table = Run({"records"});
     EXPECT_EQ(table.code, 0);
-    EXPECT_EQ(table.out, "no records yet: " + RecordPath() + " does not exist\n");
+    EXPECT_EQ(table.out, "no records yet: " + ShownRecordPath() + " does not exist\n");
     const ToolRun json = Run({"records", "--json"});
     EXPECT_EQ(json.code, 0);
     EXPECT_EQ(json.out, "[]\n");
     EXPECT_NE(json.err.find("no records yet"), std::string::npos);
     const ToolRun verify = Run({"records", "verify"});
     EXPECT_EQ(verify.code, 0);
-    EXPECT_EQ(verify.out, "no records yet: " + RecordPath() + " does not exist\n");
+    EXPECT_EQ(verify.out, "no records yet: " + ShownRecordPath() + " does not exist\n");
     // A journal that is a folder cannot be read.
     std::filesystem::create_directories(Path("folder"));
     const ToolRun folder = Run({"records", "--record", Path("folder")});

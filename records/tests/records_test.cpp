@@ -162,6 +162,7 @@ TEST(SaveBackup, ProgramsSavingAtOnceEachTakeANameOfTheirOwn) {
     const auto folder = Scratch("save");
     std::tm time{};
     time.tm_year = 126;
+    time.tm_mday = 1;  // a valid date: Windows' strftime writes nothing for day 0
     const std::string stem = AsFoundBackupStem(folder, "42", time);
     constexpr int kThreads = 4, kEach = 15;
     std::vector<std::vector<std::filesystem::path>> saved(kThreads);
@@ -184,9 +185,9 @@ TEST(SaveBackup, ProgramsSavingAtOnceEachTakeANameOfTheirOwn) {
             EXPECT_EQ(Contents(path), std::string(256, static_cast<char>('a' + t))) << path;
         }
     EXPECT_EQ(names.size(), std::size_t{kThreads * kEach});
-    EXPECT_EQ(names.count(folder / "42-20260100T000000Z-as-found.bin"), 1u);
-    EXPECT_EQ(names.count(folder / "42-20260100T000000Z-as-found-60.bin"), 1u);
-    EXPECT_EQ(FreeBackupName(stem), folder / "42-20260100T000000Z-as-found-61.bin");
+    EXPECT_EQ(names.count(folder / "42-20260101T000000Z-as-found.bin"), 1u);
+    EXPECT_EQ(names.count(folder / "42-20260101T000000Z-as-found-60.bin"), 1u);
+    EXPECT_EQ(FreeBackupName(stem), folder / "42-20260101T000000Z-as-found-61.bin");
 
     std::string failure;
     EXPECT_TRUE(SaveBackup((folder / "missing" / "x").string(), "x", failure).empty());

@@ -47,7 +47,7 @@ std::uint64_t IncrementCounterFile(const std::filesystem::path& path, std::strin
         failure = "it holds no number";
         return 0;
     }
-    const std::string written = std::to_string(next) + "\r\n";
+    const std::string written = std::to_string(next) + "\n";
     DWORD put = 0;
     if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
         !WriteFile(file.get(), written.data(), static_cast<DWORD>(written.size()), &put, nullptr) ||
