@@ -18,6 +18,7 @@
 #include "commands.h"
 #include "database_commands.h"
 #include "journal_reader.h"
+#include "lab_record_text.h"
 #include "record_reading.h"
 #include "tool_error.h"
 
@@ -25,22 +26,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string Text(const Json& object, const char* name) {
-    if (!object.is_object())
-        return {};
-    const auto field = object.find(name);
-    if (field == object.end())
-        return {};
-    if (field->is_string())
-        return field->get<std::string>();
-    if (field->is_number_integer())
-        return field->dump();
-    return {};
-}
-
 std::string Member(const Json& object, const char* name) {
     const auto field = object.find(name);
-    return field == object.end() ? "" : Text(*field, "sha256").substr(0, 12);
+    return field == object.end() ? "" : FieldText(*field, "sha256").substr(0, 12);
 }
 
 std::string PageCount(const Json& record) {
@@ -55,9 +43,10 @@ std::string PageCount(const Json& record) {
 }
 
 std::vector<std::string> Row(const Json& record) {
-    return {Text(record, "time"),   Text(record, "operator"),  Text(record, "command"),
-            Text(record, "serial"), Member(record, "asFound"), Member(record, "asLeft"),
-            PageCount(record),      Text(record, "exit"),      Text(record, "message")};
+    return {
+        FieldText(record, "time"),   FieldText(record, "operator"), FieldText(record, "command"),
+        FieldText(record, "serial"), Member(record, "asFound"),     Member(record, "asLeft"),
+        PageCount(record),           FieldText(record, "exit"),     FieldText(record, "message")};
 }
 
 // Where a listed record lies, in the order listing wants: oldest first, file

@@ -63,16 +63,7 @@ void PrintDue(const std::vector<DueProbe>& probes, std::ostream& out) {
     for (const DueProbe& p : probes)
         rows.push_back({p.serial, p.type, p.calibrationDate, p.runsOut,
                         std::to_string(p.monthsLeft), p.bench, p.seen});
-    std::vector<std::size_t> widths(rows.front().size(), 0);
-    for (const auto& row : rows)
-        for (std::size_t i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i + 1 < row.size(); ++i)
-            line += row[i] + std::string(widths[i] - row[i].size() + 2, ' ');
-        out << line << row.back() << "\n";
-    }
+    PrintTable(rows, out);
 }
 
 int RunDue(const DueOptions& options, Console& console) {

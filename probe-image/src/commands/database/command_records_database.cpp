@@ -32,19 +32,6 @@ std::vector<std::string> Row(const std::string& bench, const Json& record) {
             FieldText(record, "message")};
 }
 
-void PrintTable(const std::vector<std::vector<std::string>>& rows, std::ostream& out) {
-    std::vector<std::size_t> widths(rows.front().size(), 0);
-    for (const auto& row : rows)
-        for (std::size_t i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i + 1 < row.size(); ++i)
-            line += row[i] + std::string(widths[i] - row[i].size() + 2, ' ');
-        out << line << row.back() << "\n";
-    }
-}
-
 int RunListing(const ListingOptions& listing, const RecordsOptions& options, Console& console) {
     if (!options.since.empty() && !IsSinceText(options.since))
         throw ToolError(ExitUsage,
