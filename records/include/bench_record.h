@@ -34,6 +34,15 @@ struct CalibrationFacts {
     std::string summary;       // the results in one line
 };
 
+// A probe of a production lot (program): the lot, what became of the probe and
+// the serial a failed write spoiled.
+struct LotFacts {
+    std::string lot;
+    std::string outcome;  // "programmed", "skipped" (it held the lot's image), "failed"
+    std::string target;   // the target as named on the command line ("bus 7", a file)
+    std::string spoiled;  // the serial the failure spoiled; empty: none
+};
+
 struct BenchRecord {
     std::string time;  // UTC, "YYYY-MM-DDTHH:MM:SSZ"
     std::string operatorName;
@@ -57,6 +66,7 @@ struct BenchRecord {
     std::string verification;  // "passed", "failed", "skipped"; empty when none was due
     std::string backup;        // where the as-found image went
     std::optional<CalibrationFacts> calibration;  // a fit or a check
+    std::optional<LotFacts> production;           // a probe of a production lot
 
     int exit = 0;
     std::string message;

@@ -59,6 +59,12 @@ std::string RecordLine(const BenchRecord& record) {
         line["backup"] = record.backup;
     if (record.calibration)
         line["calibration"] = CalibrationJson(*record.calibration);
+    if (record.production) {
+        const LotFacts& lot = *record.production;
+        line["production"] = {{"lot", lot.lot}, {"outcome", lot.outcome}, {"target", lot.target}};
+        if (!lot.spoiled.empty())
+            line["production"]["spoiled"] = lot.spoiled;
+    }
     line["exit"] = record.exit;
     line["message"] = record.message;
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

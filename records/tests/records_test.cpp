@@ -96,6 +96,20 @@ TEST(RecordLine, IsOneLineEvenForBytesThatAreNotText) {
     EXPECT_EQ(reading.records[0].record["operator"], "o\"p");
 }
 
+TEST(RecordLine, NamesTheLotAndTheSpoiledSerialOnlyWhereThereIsOne) {
+    BenchRecord record = Sample("2026-12-08T10:00:00Z", "1000007", 3);
+    record.production = LotFacts{"L-7", "failed", "bus 7", "1000007"};
+    auto read = ReadRecords(RecordLine(record)).records.at(0).record;
+    EXPECT_EQ(read["production"],
+              nlohmann::ordered_json::parse(
+                  R"({"lot":"L-7","outcome":"failed","target":"bus 7","spoiled":"1000007"})"));
+    record.production = LotFacts{"L-7", "skipped", "bus 7", ""};
+    read = ReadRecords(RecordLine(record)).records.at(0).record;
+    EXPECT_FALSE(read["production"].contains("spoiled"));
+    record.production.reset();
+    EXPECT_FALSE(ReadRecords(RecordLine(record)).records.at(0).record.contains("production"));
+}
+
 TEST(RecordFile, AppendsWholeLinesAndSaysWhyItCannotOpen) {
     const auto folder = Scratch("append");
     const auto path = folder / "data" / "records.jsonl";
