@@ -18,8 +18,8 @@
 #include "commands.h"
 #include "database_commands.h"
 #include "journal_reader.h"
-#include "lab_record_text.h"
 #include "record_reading.h"
+#include "record_text.h"
 #include "tool_error.h"
 
 namespace {

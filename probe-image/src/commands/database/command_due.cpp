@@ -10,8 +10,8 @@
 #include "database_commands.h"
 #include "database_session.h"
 #include "lab_queries.h"
-#include "lab_record_text.h"
 #include "local_clock.h"
+#include "record_text.h"
 #include "tool_error.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "database_commands.h"
 #include "database_session.h"
 #include "lab_queries.h"
-#include "lab_record_text.h"
 #include "record_reading.h"
+#include "record_text.h"
 #include "tool_error.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The fields of a journal record as the database listings show them.
+// The fields of a journal record as listings show them, in tables.
 #pragma once
 
 #include <ostream>

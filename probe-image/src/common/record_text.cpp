@@ -1,4 +1,4 @@
-#include "lab_record_text.h"
+#include "record_text.h"
 
 #include <algorithm>
 
