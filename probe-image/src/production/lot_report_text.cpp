@@ -30,7 +30,7 @@ void PrintLotReport(const LotReport& report, std::ostream& out) {
     out << "serials: " << standing.programmed << " programmed, " << standing.spoiled << " spoiled, "
         << standing.taken << " taken without a result, " << standing.left << " left\n";
 
-    std::vector<std::vector<std::string>> spoiled{{"serial", "bench", "target", "time", "reason"}};
+    std::vector<std::vector<std::string>> spoiled{{"SERIAL", "BENCH", "TARGET", "TIME", "REASON"}};
     for (const SerialUse& use : standing.used)
         if (use.state == SerialState::Spoiled || use.state == SerialState::Taken)
             spoiled.push_back(
@@ -44,7 +44,7 @@ void PrintLotReport(const LotReport& report, std::ostream& out) {
     if (report.benches.empty())
         return;
     std::vector<std::vector<std::string>> rows{
-        {"bench", "target", "programmed", "skipped", "failed", "first-pass yield"}};
+        {"BENCH", "TARGET", "PROGRAMMED", "SKIPPED", "FAILED", "FIRST-PASS YIELD"}};
     for (const auto& [bench, counts] : report.benches) {
         std::vector<std::string> row{bench, "(all)"};
         for (std::string& cell : CountCells(counts))

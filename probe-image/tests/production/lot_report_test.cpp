@@ -100,12 +100,12 @@ TEST(LotReport, ShowsTheSameFiguresAsTextAndAsJson) {
                   "serials: 1 programmed, 1 spoiled, 1 taken without a result, 7 left\n"
                   "\n"
                   "serials spoiled or without a result:\n"
-                  "serial   bench    target  time                  reason\n"
+                  "SERIAL   BENCH    TARGET  TIME                  REASON\n"
                   "1000002  bench-a  bus 7   2026-12-02T10:01:00Z  the probe went at page 9\n"
                   "1000003  bench-b  bus 7   2026-12-03T10:00:00Z  taken, no result\n"
                   "\n"
                   "per bench and target:\n"
-                  "bench    target  programmed  skipped  failed  first-pass yield\n"
+                  "BENCH    TARGET  PROGRAMMED  SKIPPED  FAILED  FIRST-PASS YIELD\n"
                   "bench-a  (all)   1           0        1       50.0 %\n"
                   "         bus 7   1           0        1       50.0 %\n");
 
