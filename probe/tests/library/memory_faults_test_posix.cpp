@@ -80,7 +80,9 @@ TEST_P(MemoryFaults, ManyInitsHoldOneSetOfBlocks) {
     contents.position = {0.25f};  // order 0 keeps each table build short
     const probe_test::Image image = probe_test::BuildImage(contents);
     const unsigned before = CompatLiveGlobalBlocks();
-    for (int i = 0; i < 10000; ++i)
+    // A block kept by any init shows in the count; a thousand inits take seconds
+    // under emulation and the sanitizers, where ten thousand took minutes.
+    for (int i = 0; i < 1000; ++i)
         ASSERT_EQ(library.init(image.data()), ProbeStatusOk) << i;
     EXPECT_EQ(CompatLiveGlobalBlocks(), before + BlocksOfAnAcceptedImage(GetParam()));
 }
