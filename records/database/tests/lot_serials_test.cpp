@@ -112,21 +112,26 @@ TEST_F(LotSerialsTest, ALotIsMadeOnceAndOverlapsNoOther) {
 }
 
 TEST_F(LotSerialsTest, OfTwoOverlappingLotsMadeAtOnceOneIsMade) {
-    for (int round = 0; round < 5; ++round) {
+    Connection one(kBenchSource), other(kBenchSource);
+    for (int round = 0; round < 10; ++round) {
         LotDefinition first = NextLot(100);
         LotDefinition second = NextLot(100);
         second.serials = {first.serials.first + 50, first.serials.last + 50};
-        const auto make = [](const LotDefinition& lot) {
-            Connection bench(kBenchSource);
+        // Both connected before, and let go together.
+        std::promise<void> go;
+        const std::shared_future<void> started = go.get_future().share();
+        const auto make = [started](Connection* bench, const LotDefinition& lot) {
+            started.wait();
             try {
-                return CreateDatabaseLot(bench, lot);
+                return CreateDatabaseLot(*bench, lot);
             } catch (const LotError&) {
                 return false;
             }
         };
-        auto one = std::async(std::launch::async, make, first);
-        auto other = std::async(std::launch::async, make, second);
-        EXPECT_EQ(one.get() + other.get(), 1) << "round " << round;
+        auto made = std::async(std::launch::async, make, &one, first);
+        auto refused = std::async(std::launch::async, make, &other, second);
+        go.set_value();
+        EXPECT_EQ(made.get() + refused.get(), 1) << "round " << round;
     }
 }
 
