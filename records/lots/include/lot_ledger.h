@@ -61,6 +61,13 @@ class LotError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A ledger that cannot be read or written (a damaged or unwritable file, a
+// database out of reach), as against a refusal of what was asked.
+class LedgerFailure : public LotError {
+  public:
+    using LotError::LotError;
+};
+
 class LotLedger {
   public:
     virtual ~LotLedger() = default;
@@ -72,6 +79,7 @@ class LotLedger {
     // The result of a serial taken; a serial's result is given once.
     virtual void MarkProgrammed(long serial) = 0;
     virtual void MarkSpoiled(long serial, const std::string& reason) = 0;
+    // LotError for a serial that is not of the lot.
     virtual SerialState StateOf(long serial) = 0;
     virtual LotStanding Standing() = 0;
     // Where the ledger is, for messages: a path, or "the lab database".
@@ -87,6 +95,16 @@ void RequireLotName(std::string_view name);
 // The lot's serial as the image's field holds it, seven digits: "0000042".
 std::string SerialText(long serial);
 const char* StateName(SerialState state);  // "free", "taken", "programmed", "spoiled"
+// Throws LotError unless the definition's name, range (within kLowestSerial to
+// kHighestSerial) and template digest are ones a lot may have.
+void RequireLotDefinition(const LotDefinition& lot);
+// Where two definitions of one lot differ, in words ("the range 1-5, not 1-9");
+// empty when they agree on range and template.
+std::string DefinitionDifference(const LotDefinition& kept, const LotDefinition& asked);
+// The standing of a lot from the serials it handed out, in any order.
+LotStanding StandingOf(const LotDefinition& lot, std::vector<SerialUse> used);
+// The UTC time now, "YYYY-MM-DDTHH:MM:SSZ".
+std::string LotTimeNow();
 
 // The local ledger: the lots kept in a folder (lots/ beside the journal), one
 // file per lot. Creates the lot when it is new; refuses with LotError a
