@@ -10,7 +10,7 @@ namespace {
 CommandRun DeclareLot(CLI::App& lot, const CommandLine&) {
     lot.require_subcommand(1);
     const auto commands = std::make_shared<std::vector<PluggedCommand>>(
-        std::vector<PluggedCommand>{AddLotCreateCommand(lot)});
+        std::vector<PluggedCommand>{AddLotCreateCommand(lot), AddLotReportCommand(lot)});
     return [commands](Console& console) {
         const PluggedCommand* chosen = ChosenCommand(*commands);
         return chosen == nullptr ? static_cast<int>(ExitUsage) : chosen->run(console);
