@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <new>
 
 #include "backup_name.h"
@@ -14,6 +15,23 @@
 #include "tool_error.h"
 
 namespace {
+
+// std::gmtime, which UtcTimeText uses too, fills one buffer of the process:
+// the workers take turns.
+std::mutex& TimeLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::string UtcText(std::time_t time) {
+    const std::lock_guard<std::mutex> hold(TimeLock());
+    return UtcTimeText(time);
+}
+
+std::tm UtcTime(std::time_t time) {
+    const std::lock_guard<std::mutex> hold(TimeLock());
+    return *std::gmtime(&time);
+}
 
 // A failure that ends the probe: its exit status and its words.
 struct ProbeFailure {
@@ -34,7 +52,7 @@ class ProbeRun {
     ProbeRun(const ProductionLot& lot, ProbeEeprom& eeprom, const std::string& target)
         : lot_(lot), eeprom_(eeprom), started_(lot.clock ? lot.clock() : std::time(nullptr)) {
         record_ = lot.record;
-        record_.time = UtcTimeText(started_);
+        record_.time = UtcText(started_);
         record_.transport = eeprom.Transport();
         record_.device = eeprom.Device();
         record_.production = LotFacts{lot.ledger->Lot().name, "failed", target, {}};
@@ -145,7 +163,7 @@ void ProbeRun::SaveAsFound(const ProbeImageBytes& found) {
                                    : record_.serial;
     std::string failure;
     const std::filesystem::path saved = SaveBackup(
-        AsFoundBackupStem(folder, serial, *std::gmtime(&started_)),
+        AsFoundBackupStem(folder, serial, UtcTime(started_)),
         std::string_view(reinterpret_cast<const char*>(found.data()), found.size()), failure);
     if (saved.empty())
         Fail(ExitFile, "cannot save the EEPROM as found: " + failure);

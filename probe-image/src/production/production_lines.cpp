@@ -11,7 +11,16 @@ std::string Seconds(double seconds) {
 }
 
 std::string SerialWords(const ProductionEvent& event) {
-    return event.serial ? "serial " + std::to_string(*event.serial) : std::string("no serial");
+    if (!event.serial)
+        return "no serial";
+    std::string words = "serial ";
+    words += std::to_string(*event.serial);
+    return words;
+}
+
+bool Ends(ProductionEventKind kind) {
+    return kind == ProductionEventKind::Ok || kind == ProductionEventKind::Skip ||
+           kind == ProductionEventKind::Fail;
 }
 
 const char* SignalWord(ProductionEventKind kind) {
@@ -60,68 +69,109 @@ std::string SignalValue(const std::string& value) {
 }
 
 std::string EventLine(const ProductionEvent& event) {
-    const std::string target = event.target + ": ";
+    std::string line = event.target;
+    line += ": ";
     switch (event.kind) {
         case ProductionEventKind::Start:
-            return target + SerialWords(event) + ": writing";
+            line += SerialWords(event);
+            line += ": writing";
+            break;
         case ProductionEventKind::Ok:
-            return target + SerialWords(event) + " programmed and verified (" +
-                   Seconds(event.seconds) + " s)";
+            line += SerialWords(event);
+            line += " programmed and verified";
+            break;
         case ProductionEventKind::Skip:
-            return target + "holds " + SerialWords(event) + " of the lot already; skipped (" +
-                   Seconds(event.seconds) + " s)";
+            line += "holds ";
+            line += SerialWords(event);
+            line += " of the lot already; skipped";
+            break;
         case ProductionEventKind::Fail:
-            return target + "failed" +
-                   (event.serial ? " (serial " + std::to_string(*event.serial) + " spoiled)" : "") +
-                   ": " + event.reason + " (" + Seconds(event.seconds) + " s)";
+            line += "failed";
+            if (event.serial) {
+                line += " (serial ";
+                line += std::to_string(*event.serial);
+                line += " spoiled)";
+            }
+            line += ": ";
+            line += event.reason;
+            break;
         case ProductionEventKind::Waiting:
-            return target + "waiting for a probe";
+            line += "waiting for a probe";
+            break;
         case ProductionEventKind::Removed:
-            return target + "probe taken out";
+            line += "probe taken out";
+            break;
     }
-    return target;
+    if (Ends(event.kind)) {
+        line += " (";
+        line += Seconds(event.seconds);
+        line += " s)";
+    }
+    return line;
 }
 
 std::string SignalLine(const ProductionEvent& event) {
     std::string line = SignalWord(event.kind);
     line += " target=";
     line += SignalValue(event.target);
-    const bool ends = event.kind == ProductionEventKind::Ok ||
-                      event.kind == ProductionEventKind::Skip ||
-                      event.kind == ProductionEventKind::Fail;
-    if (event.kind == ProductionEventKind::Start || ends)
-        line += " serial=" + (event.serial ? std::to_string(*event.serial) : std::string("none"));
-    if (event.kind == ProductionEventKind::Fail) {
-        line += " status=" + std::to_string(event.exit);
-        line += " reason=" + SignalValue(event.reason);
+    if (event.kind == ProductionEventKind::Start || Ends(event.kind)) {
+        line += " serial=";
+        line += event.serial ? std::to_string(*event.serial) : std::string("none");
     }
-    if (ends)
-        line += " seconds=" + Seconds(event.seconds);
+    if (event.kind == ProductionEventKind::Fail) {
+        line += " status=";
+        line += std::to_string(event.exit);
+        line += " reason=";
+        line += SignalValue(event.reason);
+    }
+    if (Ends(event.kind)) {
+        line += " seconds=";
+        line += Seconds(event.seconds);
+    }
     return line;
 }
 
 std::string ProgressLine(const ProductionTally& tally, long total) {
     std::string line = std::to_string(tally.Done());
-    if (total > 0)
-        line += "/" + std::to_string(total);
+    if (total > 0) {
+        line += "/";
+        line += std::to_string(total);
+    }
     line += tally.Done() == 1 && total <= 1 ? " probe done, " : " probes done, ";
-    return line + std::to_string(tally.failed) + " failed";
+    line += std::to_string(tally.failed);
+    line += " failed";
+    return line;
 }
 
 std::string SummaryLine(const std::string& lot, const ProductionSummary& summary) {
-    std::string line = "lot " + lot + ": " + std::to_string(summary.tally.programmed) +
-                       " programmed, " + std::to_string(summary.tally.skipped) + " skipped, " +
-                       std::to_string(summary.tally.failed) + " failed; ";
-    if (summary.serialsLeft < 0)
-        return line + "the serials left could not be counted";
-    return line + std::to_string(summary.serialsLeft) +
-           (summary.serialsLeft == 1 ? " serial left" : " serials left");
+    std::string line = "lot ";
+    line += lot;
+    line += ": ";
+    line += std::to_string(summary.tally.programmed);
+    line += " programmed, ";
+    line += std::to_string(summary.tally.skipped);
+    line += " skipped, ";
+    line += std::to_string(summary.tally.failed);
+    line += " failed; ";
+    if (summary.serialsLeft < 0) {
+        line += "the serials left could not be counted";
+        return line;
+    }
+    line += std::to_string(summary.serialsLeft);
+    line += summary.serialsLeft == 1 ? " serial left" : " serials left";
+    return line;
 }
 
 std::string SummarySignal(const ProductionSummary& summary) {
-    return "done programmed=" + std::to_string(summary.tally.programmed) +
-           " skipped=" + std::to_string(summary.tally.skipped) +
-           " failed=" + std::to_string(summary.tally.failed) +
-           " left=" + std::to_string(summary.serialsLeft) +
-           " status=" + std::to_string(summary.exit);
+    const std::pair<const char*, long> fields[] = {{" programmed=", summary.tally.programmed},
+                                                   {" skipped=", summary.tally.skipped},
+                                                   {" failed=", summary.tally.failed},
+                                                   {" left=", summary.serialsLeft},
+                                                   {" status=", summary.exit}};
+    std::string line = "done";
+    for (const auto& [key, value] : fields) {
+        line += key;
+        line += std::to_string(value);
+    }
+    return line;
 }

@@ -172,10 +172,10 @@ int RunProgram(const ProgramOptions& options, Console& console) {
     ProductionSettings settings;
     settings.continuous = options.continuous;
     settings.pollMilliseconds = PollMilliseconds();
-    if (options.continuous) {
-        CatchStopRequests();
+    // Ctrl-C lets the probes being written finish; continuous runs then end.
+    CatchStopRequests();
+    if (options.continuous)
         settings.stop = &StopRequested();
-    }
     std::ostream& human = options.signals ? console.err : console.out;
     human << "lot " << ledger->Lot().name << " (" << SerialRangeText(ledger->Lot().serials) << ", "
           << ledger->Where() << "): programming " << targets.size()
