@@ -96,6 +96,8 @@ ProbeImageBytes ProbeRun::ReadAsFound() {
 std::optional<long> ProbeRun::LotSerialFound(const ProbeImageBytes& found) {
     const LibraryGuard hold(ProbeLibraryLock());
     record_.asFound = FactsOfImage(found);
+    record_.type = record_.asFound->type;
+    record_.serial = record_.asFound->serial;
     const LibraryBinding binding(TypeCharacter(lot_.templateImage));
     if (!binding.Bound())
         Fail(ExitRefused, binding.failure());

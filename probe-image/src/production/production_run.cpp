@@ -104,18 +104,24 @@ void Workers::Work(ProductionTarget& target) {
 
 }  // namespace
 
-void RequireTargetsAnswer(std::vector<ProductionTarget>& targets) {
+void RequireTargetsAnswer(std::vector<ProductionTarget>& targets, bool adaptersOnly) {
     std::string silent;
     for (ProductionTarget& target : targets) {
         char type[2] = {};
         const int status = target.eeprom->ReadProbeType(type);
-        if (status != BridgeSuccess)
+        const bool answers =
+            status == BridgeSuccess || (adaptersOnly && status == ProbeNotConnected);
+        if (!answers)
             silent += (silent.empty() ? "" : "; ") + target.name + ": " +
                       EepromFailure(*target.eeprom, status);
     }
-    if (!silent.empty())
-        throw ToolError(ExitBridge, "not every target answers (" + silent +
-                                        "); nothing was written and no serial taken");
+    if (silent.empty())
+        return;
+    std::string message =
+        adaptersOnly ? "not every target's adapter answers (" : "not every target answers (";
+    message += silent;
+    message += "); nothing was written and no serial taken";
+    throw ToolError(ExitBridge, message);
 }
 
 ProductionSummary RunProduction(const ProductionLot& lot, std::vector<ProductionTarget>& targets,

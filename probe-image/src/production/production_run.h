@@ -55,8 +55,9 @@ struct ProductionSummary {
 };
 
 // Throws ToolError(ExitBridge) naming every target whose probe does not answer a
-// read of its type. Touches nothing else.
-void RequireTargetsAnswer(std::vector<ProductionTarget>& targets);
+// read of its type; with adaptersOnly, every target whose adapter (or file) is
+// not there, whether a probe answers or not. Touches nothing else.
+void RequireTargetsAnswer(std::vector<ProductionTarget>& targets, bool adaptersOnly = false);
 
 // Runs the workers and waits for them all. A journal that cannot be written or
 // a lot used up stops every worker after its probe.

@@ -17,6 +17,8 @@ class FakeProbeEeprom final : public ProbeEeprom {
     FakeProbeEeprom() { memory.fill(0xFF); }
 
     int ReadProbeType(char (&typeText)[2]) override {
+        if (!adapter)
+            return BridgeNotPresent;
         if (!present)
             return ProbeNotConnected;
         typeText[0] = static_cast<char>(memory[ProbeTypeAddress]);
@@ -48,6 +50,7 @@ class FakeProbeEeprom final : public ProbeEeprom {
 
     std::array<uint8_t, EepromSize> memory{};
     std::atomic<bool> present{true};
+    bool adapter = true;   // false: no adapter, as a missing bus or file
     int vanishAfter = -1;  // pages stored before the probe goes; -1: never
     bool writeProtected = false;
     bool ignoresWrites = false;

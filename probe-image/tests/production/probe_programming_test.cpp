@@ -305,6 +305,11 @@ TEST_F(ProductionTest, ATargetThatDoesNotAnswerIsNamedBeforeAnythingIsTouched) {
     }
     EXPECT_EQ(unplugged.pageWrites, 0u);
     EXPECT_EQ(ledger_->Standing().used.size(), 0u);
+
+    // A fixture waits for its probes: only a missing adapter is refused then.
+    EXPECT_NO_THROW(RequireTargetsAnswer(targets, true));
+    unplugged.adapter = false;
+    EXPECT_THROW(RequireTargetsAnswer(targets, true), ToolError);
 }
 
 TEST_F(ProductionTest, ContinuousRunsProgramEachProbePutInAndStopWhenAsked) {

@@ -161,8 +161,8 @@ int RunProgram(const ProgramOptions& options, Console& console) {
         ledger = OpenLedger(options, journalPath, lot.templateImage);
         RequireSerialsLeft(*ledger);
         targets = OpenTargets(chosen);
-        if (!options.continuous)
-            RequireTargetsAnswer(targets);
+        // A fixture waits for its probes, not for its adapters.
+        RequireTargetsAnswer(targets, options.continuous);
     } catch (const ToolError& error) {
         refused(error);
         throw;
