@@ -61,5 +61,11 @@ LineReading ReadChainedLine(std::string_view text) {
     fields.time = TextOf(object, "time");
     fields.serial = TextOf(object, "serial");
     fields.command = TextOf(object, "command");
+    const auto production = object.find("production");
+    if (production != object.end() && production->is_object()) {
+        const auto lot = production->find("lot");
+        if (lot != production->end() && lot->is_string())
+            fields.lot = lot->get<std::string>();
+    }
     return reading;
 }

@@ -14,6 +14,7 @@ struct ChainedLine {
     std::string time;
     std::string serial;
     std::string command;
+    std::optional<std::string> lot;  // of a probe of a production lot: "production":{"lot":…}
 };
 
 enum class LineKind { Chained, Unchained, Damaged };

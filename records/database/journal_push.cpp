@@ -30,7 +30,7 @@ class Sender {
           batch_(batch),
           insert_(connection.Prepare(
               "INSERT INTO probe_records (id, journal, prev, bench, time_utc, serial, command, "
-              "line) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")),
+              "lot, line) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")),
           head_(connection.Prepare("SELECT last_id FROM probe_journals WHERE journal = ?")) {}
 
     // False once the push has stopped.
@@ -125,7 +125,8 @@ class Sender {
     // meanwhile).
     std::size_t Insert(const PendingLine& line) {
         const ChainedLine& f = line.fields;
-        insert_.Execute({f.id, f.journal, f.prev, f.bench, f.time, f.serial, f.command, line.text});
+        insert_.Execute(
+            {f.id, f.journal, f.prev, f.bench, f.time, f.serial, f.command, f.lot, line.text});
         return insert_.RowCount() > 0 ? 1 : 0;
     }
 

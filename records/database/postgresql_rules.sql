@@ -23,6 +23,8 @@ BEGIN
     NEW.time_utc := coalesce(fields->>'time', '');
     NEW.serial := coalesce(fields->>'serial', '');
     NEW.command := coalesce(fields->>'command', '');
+    NEW.lot := CASE WHEN jsonb_typeof(fields->'production') = 'object'
+                    THEN fields->'production'->>'lot' END;
     IF NEW.journal IS NULL OR NEW.journal !~ '^[0-9a-f]{32}$' THEN
         RAISE EXCEPTION 'record % refused: it names no journal', NEW.id
             USING ERRCODE = 'check_violation';
@@ -64,8 +66,83 @@ DROP TRIGGER IF EXISTS probe_records_keep_all ON probe_records;
 CREATE TRIGGER probe_records_keep_all BEFORE TRUNCATE ON probe_records
     FOR EACH STATEMENT EXECUTE FUNCTION probe_records_keep();
 
+-- A lot is made once and never changed, but for the next serial it hands out,
+-- which only moves up; a serial is handed out below it, taken, and given one
+-- result, programmed or spoiled, which nothing rewrites. Nothing is removed.
+CREATE OR REPLACE FUNCTION probe_lots_keep() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP = 'UPDATE' AND NEW.name = OLD.name AND NEW.first_serial = OLD.first_serial
+       AND NEW.last_serial = OLD.last_serial AND NEW.template_sha256 = OLD.template_sha256
+       AND NEW.created = OLD.created AND NEW.next_serial >= OLD.next_serial THEN
+        RETURN NEW;
+    END IF;
+    RAISE EXCEPTION 'lots are kept as they were made: % of lot % refused', TG_OP,
+        coalesce(OLD.name, '')
+        USING ERRCODE = 'insufficient_privilege';
+END
+$$;
+
+CREATE OR REPLACE FUNCTION probe_lots_made() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF NEW.next_serial <> NEW.first_serial THEN
+        RAISE EXCEPTION 'lot % refused: a new lot has handed out no serial', NEW.name
+            USING ERRCODE = 'check_violation';
+    END IF;
+    RETURN NEW;
+END
+$$;
+
+CREATE OR REPLACE FUNCTION probe_lot_serials_keep() RETURNS trigger
+LANGUAGE plpgsql AS $$
+DECLARE
+    kept probe_lots%ROWTYPE;
+BEGIN
+    IF TG_OP = 'INSERT' THEN
+        SELECT * INTO kept FROM probe_lots WHERE name = NEW.lot;
+        IF NEW.state <> 'taken' OR NEW.serial < kept.first_serial
+           OR NEW.serial >= kept.next_serial THEN
+            RAISE EXCEPTION 'serial % of lot % refused: a serial is taken as the lot hands it out',
+                NEW.serial, NEW.lot
+                USING ERRCODE = 'check_violation';
+        END IF;
+        RETURN NEW;
+    END IF;
+    IF TG_OP = 'UPDATE' AND OLD.state = 'taken' AND NEW.state IN ('programmed', 'spoiled')
+       AND NEW.lot = OLD.lot AND NEW.serial = OLD.serial AND NEW.bench = OLD.bench
+       AND NEW.target = OLD.target THEN
+        RETURN NEW;
+    END IF;
+    RAISE EXCEPTION 'a serial''s result is given once and kept: % of serial % of lot % refused',
+        TG_OP, OLD.serial, OLD.lot
+        USING ERRCODE = 'insufficient_privilege';
+END
+$$;
+
+DROP TRIGGER IF EXISTS probe_lots_keep ON probe_lots;
+CREATE TRIGGER probe_lots_keep BEFORE UPDATE OR DELETE ON probe_lots
+    FOR EACH ROW EXECUTE FUNCTION probe_lots_keep();
+
+DROP TRIGGER IF EXISTS probe_lots_made ON probe_lots;
+CREATE TRIGGER probe_lots_made BEFORE INSERT ON probe_lots
+    FOR EACH ROW EXECUTE FUNCTION probe_lots_made();
+
+DROP TRIGGER IF EXISTS probe_lots_keep_all ON probe_lots;
+CREATE TRIGGER probe_lots_keep_all BEFORE TRUNCATE ON probe_lots
+    FOR EACH STATEMENT EXECUTE FUNCTION probe_lots_keep();
+
+DROP TRIGGER IF EXISTS probe_lot_serials_keep ON probe_lot_serials;
+CREATE TRIGGER probe_lot_serials_keep BEFORE INSERT OR UPDATE OR DELETE ON probe_lot_serials
+    FOR EACH ROW EXECUTE FUNCTION probe_lot_serials_keep();
+
+DROP TRIGGER IF EXISTS probe_lot_serials_keep_all ON probe_lot_serials;
+CREATE TRIGGER probe_lot_serials_keep_all BEFORE TRUNCATE ON probe_lot_serials
+    FOR EACH STATEMENT EXECUTE FUNCTION probe_lot_serials_keep();
+
 -- Benches log in as members of probe_bench: they insert and read records and
--- take numbers, nothing else.
+-- take numbers, make lots, take their serials and give each its result, nothing
+-- else.
 DO $$
 BEGIN
     IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'probe_bench') THEN
@@ -74,8 +151,11 @@ BEGIN
 END
 $$;
 
-REVOKE ALL ON probe_records, probe_journals, probe_schema, probe_counters FROM PUBLIC;
-REVOKE ALL ON probe_records, probe_journals, probe_schema, probe_counters FROM probe_bench;
+REVOKE ALL ON probe_records, probe_journals, probe_schema, probe_counters, probe_lots,
+    probe_lot_serials FROM PUBLIC;
+REVOKE ALL ON probe_records, probe_journals, probe_schema, probe_counters, probe_lots,
+    probe_lot_serials FROM probe_bench;
 GRANT SELECT, INSERT ON probe_records TO probe_bench;
 GRANT SELECT ON probe_journals, probe_schema TO probe_bench;
 GRANT SELECT, INSERT, UPDATE ON probe_counters TO probe_bench;
+GRANT SELECT, INSERT, UPDATE ON probe_lots, probe_lot_serials TO probe_bench;

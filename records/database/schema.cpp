@@ -33,6 +33,28 @@ const Migration kMigrations[] = {
       " last_number BIGINT NOT NULL)",
       "CREATE INDEX probe_records_by_serial ON probe_records (serial, time_utc)",
       "CREATE INDEX probe_records_by_time ON probe_records (time_utc)"}},
+    {3,
+     {"CREATE TABLE probe_lots ("
+      " name VARCHAR(64) NOT NULL PRIMARY KEY,"
+      " first_serial BIGINT NOT NULL,"
+      " last_serial BIGINT NOT NULL,"
+      " template_sha256 CHAR(64) NOT NULL,"
+      " created VARCHAR(32) NOT NULL,"
+      " next_serial BIGINT NOT NULL,"
+      " CHECK (first_serial <= last_serial),"
+      " CHECK (next_serial BETWEEN first_serial AND last_serial + 1))",
+      "CREATE TABLE probe_lot_serials ("
+      " lot VARCHAR(64) NOT NULL REFERENCES probe_lots (name),"
+      " serial BIGINT NOT NULL,"
+      " state VARCHAR(16) NOT NULL,"
+      " bench VARCHAR(255) NOT NULL,"
+      " target VARCHAR(255) NOT NULL,"
+      " reason TEXT,"
+      " time_utc VARCHAR(32) NOT NULL,"
+      " PRIMARY KEY (lot, serial),"
+      " CHECK (state IN ('taken', 'programmed', 'spoiled')))",
+      "ALTER TABLE probe_records ADD COLUMN lot VARCHAR(64)",
+      "CREATE INDEX probe_records_by_lot ON probe_records (lot, arrival)"}},
 };
 
 bool IsPostgresql(Connection& connection) {

@@ -3,9 +3,13 @@
 //
 //   probe_schema   (version)                         one row
 //   probe_records  (id PK, arrival, journal, prev, bench, time_utc, serial, command,
-//                   line): arrival orders the records of one journal as chained
+//                   line, lot (v3)): arrival orders the records of one journal as chained
 //   probe_journals (journal PK, last_id)             the last record of each chain
 //   probe_counters (name PK, last_number)            numbers handed out once (v2)
+//   probe_lots     (name PK, first_serial, last_serial, template_sha256, created,
+//                   next_serial)                     production lots (v3)
+//   probe_lot_serials (lot, serial PK, state, bench, target, reason, time_utc)
+//                                                    each serial a lot handed out (v3)
 #pragma once
 
 #include <string>
@@ -13,7 +17,7 @@
 
 class Connection;
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // 0 when the database holds no schema yet.
 int SchemaVersion(Connection& connection);

@@ -22,14 +22,15 @@
 // help (kFieldHelp).
 extern const Command kShowCommand, kPlotCommand, kEditCommand, kNewCommand, kFitCommand,
     kCheckCommand, kConvertCommand, kReadCommand, kStatusCommand, kWriteCommand, kProgramCommand,
-    kBusesCommand, kRecordsCommand, kDbCommand, kDueCommand;
+    kBusesCommand, kRecordsCommand, kDbCommand, kDueCommand, kLotCommand;
 
 namespace {
 
 const Command* const kCommands[] = {
-    &kShowCommand,    &kPlotCommand,    &kEditCommand,    &kNewCommand,    &kFitCommand,
-    &kCheckCommand,   &kConvertCommand, &kReadCommand,    &kStatusCommand, &kWriteCommand,
-    &kProgramCommand, &kBusesCommand,   &kRecordsCommand, &kDbCommand,     &kDueCommand,
+    &kShowCommand,    &kPlotCommand,  &kEditCommand,    &kNewCommand,
+    &kFitCommand,     &kCheckCommand, &kConvertCommand, &kReadCommand,
+    &kStatusCommand,  &kWriteCommand, &kProgramCommand, &kBusesCommand,
+    &kRecordsCommand, &kDbCommand,    &kDueCommand,     &kLotCommand,
 };
 
 // --record, --no-record and --operator of the commands that touch a probe.

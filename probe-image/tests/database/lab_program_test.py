@@ -177,6 +177,24 @@ class LabProgramTest(unittest.TestCase):
             self.assertIn("2501", due)
         self.assertEqual(self.run_tool("due").returncode, 1)  # no database given nor set
 
+    def test_5_a_lot_is_made_once_for_every_bench(self):
+        self.run_tool("new", "--type", "3", "-o", self.path("lot.bin"), "--set", "Serial=1",
+                      "PositionCoefficients=0,1", "CalibrationDate=2501", expect=0)
+        lot = "%s-%s" % (BENCH, os.urandom(4).hex())
+        first = int.from_bytes(os.urandom(2), "big") * 100
+        serials = "%d-%d" % (first, first + 99)
+        create = lambda name, serials: self.run_tool(
+            "lot", "create", name, "--serials", serials, "--template", self.path("lot.bin"),
+            "--database", SOURCE)
+        made = create(lot, serials)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        self.assertIn("lot %s made: serials %s, 100 serials" % (lot, serials), made.stdout)
+        self.assertIn("kept in the lab database", made.stdout)
+        self.assertIn("kept already as defined", create(lot, serials).stdout)
+        overlapping = create(lot + "-b", "%d-%d" % (first + 99, first + 150))
+        self.assertEqual(overlapping.returncode, 3, overlapping.stdout + overlapping.stderr)
+        self.assertIn("overlap", overlapping.stderr)
+
 
 def kernel_cannot_run():
     """Why the 32-bit Wine loader cannot run here, or None (cmake/kernel-runs-32bit)."""

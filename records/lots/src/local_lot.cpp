@@ -117,6 +117,8 @@ class LocalLot : public LotLedger {
     template <typename Step>
     auto Locked(Step step) -> decltype(step()) {
         const std::lock_guard<std::mutex> threads(mutex_);
+        if (!broken_.empty())
+            throw LedgerFailure(broken_);
         const FileLock lock(file_.get(), path_);
         Refresh();
         return step();
@@ -133,7 +135,13 @@ class LocalLot : public LotLedger {
         std::string text(static_cast<std::size_t>(size - read_), '\0');
         if (!text.empty() && !ReadAppendFile(file_.get(), read_, text.data(), text.size(), failure))
             throw LedgerFailure("cannot read " + where_ + ": " + failure);
-        read_ += ReadLotLines(text, state_, where_);
+        try {
+            read_ += ReadLotLines(text, state_, where_);
+        } catch (const LotError& error) {
+            // The lines before the damage are taken in already: read no further.
+            broken_ = error.what();
+            throw;
+        }
         torn_ = read_ < size;
     }
 
@@ -181,6 +189,7 @@ class LocalLot : public LotLedger {
     LotFileState state_;
     std::uint64_t read_ = 0;  // the bytes of whole lines read
     bool torn_ = false;       // the file ends in a line cut short
+    std::string broken_;      // why the file cannot be read, once it could not
 };
 
 void RequireKeptAs(const LotDefinition& kept, const std::string& name, const fs::path& file) {

@@ -160,17 +160,17 @@ std::size_t ReadLotLines(std::string_view text, LotFileState& state, const std::
 }
 
 std::string LotDefinitionLine(const LotDefinition& lot, bool afterTorn) {
-    Json line = {{"lot", lot.name},
-                 {"serials", SerialRangeText(lot.serials)},
-                 {"template_sha256", lot.templateSha256},
-                 {"created", lot.created}};
+    nlohmann::ordered_json line = {{"lot", lot.name},
+                                   {"serials", SerialRangeText(lot.serials)},
+                                   {"template_sha256", lot.templateSha256},
+                                   {"created", lot.created}};
     if (afterTorn)
         line["after_torn"] = true;
-    return line.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string SerialChangeLine(const SerialUse& change, bool afterTorn) {
-    Json line = {{"serial", change.serial}, {"state", StateName(change.state)}};
+    nlohmann::ordered_json line = {{"serial", change.serial}, {"state", StateName(change.state)}};
     if (change.state == SerialState::Taken) {
         line["bench"] = change.bench;
         line["target"] = change.target;
@@ -180,7 +180,7 @@ std::string SerialChangeLine(const SerialUse& change, bool afterTorn) {
     line["time"] = change.time;
     if (afterTorn)
         line["after_torn"] = true;
-    return line.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 bool LotUsedUp(const LotFileState& state) {

@@ -197,6 +197,27 @@ TEST_F(LocalLotTest, ADamagedLineStopsTheLedgerAndACutAppendDoesNot) {
     }
 }
 
+TEST_F(LocalLotTest, DamageAppendedByAnotherStopsAnOpenLedgerForGood) {
+    WriteFile("L1", DefinitionText());
+    const auto ledger = OpenLocalLot(folder_, "L1");
+    EXPECT_EQ(ledger->Take("bench", "bus 1"), 10);
+    std::ofstream(folder_ / "L1.jsonl", std::ios::app) << Taken(11) << "{\"serial\":11}\n";
+    std::string first;
+    for (int call = 0; call < 2; ++call) {
+        try {
+            ledger->Take("bench", "bus 1");
+            ADD_FAILURE() << "handed out from a damaged ledger";
+        } catch (const LedgerFailure& error) {
+            // The same damage each time, not the lines before it read twice.
+            EXPECT_NE(std::string(error.what()).find("line 4 "), std::string::npos) << error.what();
+            if (call == 1) {
+                EXPECT_EQ(error.what(), first);
+            }
+            first = error.what();
+        }
+    }
+}
+
 TEST_F(LocalLotTest, ALotCutShortAtItsDefinitionIsDefinedAgain) {
     WriteFile("L1", "{\"lot\":\"L1\",\"ser");
     const auto ledger = OpenLocalLot(folder_, Lot("L1", 10, 19));

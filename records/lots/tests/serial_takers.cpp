@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 TakersOutcome RunTakers(LotLedger& ledger, int workers, long each, const std::string& bench) {
@@ -12,21 +13,26 @@ TakersOutcome RunTakers(LotLedger& ledger, int workers, long each, const std::st
     for (int w = 0; w < workers; ++w)
         threads.emplace_back([&, w] {
             const std::string target = "worker " + std::to_string(w);
-            for (long n = 0; each < 0 || n < each; ++n) {
-                const std::optional<long> serial = ledger.Take(bench, target);
-                if (!serial) {
-                    const bool again = ledger.Take(bench, target).has_value();
+            try {
+                for (long n = 0; each < 0 || n < each; ++n) {
+                    const std::optional<long> serial = ledger.Take(bench, target);
+                    if (!serial) {
+                        const bool again = ledger.Take(bench, target).has_value();
+                        const std::lock_guard<std::mutex> lock(mutex);
+                        outcome.usedUp += again ? 0 : 1;
+                        return;
+                    }
+                    const bool spoil = n % 5 == 4;
+                    if (spoil)
+                        ledger.MarkSpoiled(*serial, "spoiled by " + target);
+                    else
+                        ledger.MarkProgrammed(*serial);
                     const std::lock_guard<std::mutex> lock(mutex);
-                    outcome.usedUp += again ? 0 : 1;
-                    return;
+                    outcome.taken.push_back({*serial, spoil});
                 }
-                const bool spoil = n % 5 == 4;
-                if (spoil)
-                    ledger.MarkSpoiled(*serial, "spoiled by " + target);
-                else
-                    ledger.MarkProgrammed(*serial);
+            } catch (const std::exception& error) {
                 const std::lock_guard<std::mutex> lock(mutex);
-                outcome.taken.push_back({*serial, spoil});
+                outcome.failures.push_back(target + ": " + error.what());
             }
         });
     for (std::thread& thread : threads)
@@ -42,6 +48,8 @@ std::string TakersText(const TakersOutcome& outcome) {
     }
     for (int n = 0; n < outcome.usedUp; ++n)
         text += "used-up\n";
+    for (const std::string& failure : outcome.failures)
+        text += "failed: " + failure + "\n";
     return text;
 }
 
@@ -50,6 +58,11 @@ TakersOutcome ReadTakersText(const std::string& text) {
     std::istringstream lines(text);
     std::string first, second;
     while (lines >> first) {
+        if (first == "failed:") {
+            std::getline(lines, second);
+            outcome.failures.push_back(second);
+            continue;
+        }
         if (first == "used-up") {
             ++outcome.usedUp;
             continue;
@@ -62,6 +75,8 @@ TakersOutcome ReadTakersText(const std::string& text) {
 
 std::string TakenFault(const TakersOutcome& outcome, const LotStanding& standing, long count) {
     const SerialRange& range = standing.lot.serials;
+    if (!outcome.failures.empty())
+        return "a worker failed: " + outcome.failures.front();
     std::map<long, bool> spoiled;
     for (const TakenSerial& taken : outcome.taken)
         if (!spoiled.emplace(taken.serial, taken.spoiled).second)

@@ -1,6 +1,8 @@
 #include "lot_source.h"
 
 #include "database_commands.h"
+#include "database_session.h"
+#include "lot_serials.h"
 #include "tool_error.h"
 
 namespace {
@@ -13,19 +15,11 @@ void RequireUsableName(const std::string& name) {
     }
 }
 
-std::unique_ptr<LotLedger> OpenDatabaseLedger(const std::string& dsn, const LotSource& source) {
-    (void)dsn;
-    throw ToolError(ExitUsage, "the lot " + source.lot +
-                                   " is asked of the lab database, which keeps no lots yet; "
-                                   "leave out --database and " +
-                                   kDatabaseVariable + " to keep it beside the record file");
-}
-
 std::unique_ptr<LotLedger> OpenKept(const LotSource& source) {
     const std::string dsn = ChosenDatabase(source.database);
     try {
         if (!dsn.empty())
-            return OpenDatabaseLedger(dsn, source);
+            return OpenDatabaseLot(OpenDatabase(dsn), source.lot);
         return OpenLocalLot(LocalLotFolder(source.journal), source.lot);
     } catch (const LotError& error) {
         ThrowLotToolError(error);
