@@ -1,10 +1,18 @@
-// A request to stop a continuous run, from Ctrl-C: SIGINT or SIGTERM on POSIX,
-// the console's control events on Windows. The probes being written finish
-// first; the run ends at the next wait.
+// A request to stop a run, from Ctrl-C: SIGINT or SIGTERM on POSIX, the
+// console's control events on Windows. The probes being written finish first;
+// a continuous run then ends at its next wait.
 #pragma once
 
 #include <atomic>
 
-// Starts catching the requests; the flag is set when one comes.
-void CatchStopRequests();
-const std::atomic<bool>& StopRequested();
+// Catches the requests while it lives, and puts the handling before it back.
+class StopRequests {
+  public:
+    StopRequests();
+    ~StopRequests();
+    StopRequests(const StopRequests&) = delete;
+    StopRequests& operator=(const StopRequests&) = delete;
+
+    // Set when a request came.
+    const std::atomic<bool>& Requested() const;
+};

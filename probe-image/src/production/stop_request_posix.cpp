@@ -5,6 +5,8 @@
 namespace {
 
 std::atomic<bool> gStop{false};
+struct sigaction gInterrupt {};
+struct sigaction gTerminate {};
 
 void OnSignal(int) {
     gStop.store(true);
@@ -12,15 +14,21 @@ void OnSignal(int) {
 
 }  // namespace
 
-void CatchStopRequests() {
+StopRequests::StopRequests() {
+    gStop = false;
     struct sigaction action {};
     action.sa_handler = &OnSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, &gInterrupt);
+    sigaction(SIGTERM, &action, &gTerminate);
 }
 
-const std::atomic<bool>& StopRequested() {
+StopRequests::~StopRequests() {
+    sigaction(SIGINT, &gInterrupt, nullptr);
+    sigaction(SIGTERM, &gTerminate, nullptr);
+}
+
+const std::atomic<bool>& StopRequests::Requested() const {
     return gStop;
 }

@@ -20,10 +20,15 @@ BOOL WINAPI OnControl(DWORD event) {
 
 }  // namespace
 
-void CatchStopRequests() {
+StopRequests::StopRequests() {
+    gStop = false;
     SetConsoleCtrlHandler(&OnControl, TRUE);
 }
 
-const std::atomic<bool>& StopRequested() {
+StopRequests::~StopRequests() {
+    SetConsoleCtrlHandler(&OnControl, FALSE);
+}
+
+const std::atomic<bool>& StopRequests::Requested() const {
     return gStop;
 }

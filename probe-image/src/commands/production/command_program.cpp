@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <sstream>
 
 #include <CLI/CLI.hpp>
 
@@ -103,11 +104,17 @@ std::vector<ProductionTarget> OpenTargets(const std::vector<NamedEeprom>& chosen
     return targets;
 }
 
-// Human lines go to out, or to err when the signal lines take out.
+// Human lines go to out, or to err when the signal lines take out. The workers
+// tell one at a time, and the notices of the database's sends take their turn.
 class Telling {
   public:
-    Telling(Console& console, bool signals, long total)
-        : console_(console), signals_(signals), total_(total) {}
+    Telling(Console& console, bool signals) : console_(console), signals_(signals) {}
+
+    void SetTotal(long total) { total_ = total; }
+    void Notice(const std::string& text) {
+        const std::lock_guard<std::mutex> hold(lock_);
+        console_.err << text << std::flush;
+    }
 
     void operator()(const ProductionEvent& event, const ProductionTally& tally) {
         const std::lock_guard<std::mutex> hold(lock_);
@@ -126,7 +133,7 @@ class Telling {
   private:
     Console& console_;
     bool signals_;
-    long total_;
+    long total_ = 0;
     std::mutex lock_;
 };
 
@@ -134,9 +141,14 @@ int RunProgram(const ProgramOptions& options, Console& console) {
     const std::vector<NamedEeprom> chosen = TargetChoices(options.targets);
     const std::filesystem::path journalPath = JournalPath(options.record);
     const std::string database = ChosenDatabase(options.record.database);
+    Telling telling(console, options.signals);
     ProductionJournal journal(journalPath, [&] {
-        if (!database.empty())
-            SendJournal(database, journalPath, console.err);
+        if (database.empty())
+            return;
+        std::ostringstream notices;
+        SendJournal(database, journalPath, notices);
+        if (!notices.str().empty())
+            telling.Notice(notices.str());
     });
     if (!journal.IsOpen())
         throw ToolError(ExitFile, "cannot open the record file " + journalPath.string() + ": " +
@@ -173,16 +185,16 @@ int RunProgram(const ProgramOptions& options, Console& console) {
     settings.continuous = options.continuous;
     settings.pollMilliseconds = PollMilliseconds();
     // Ctrl-C lets the probes being written finish; continuous runs then end.
-    CatchStopRequests();
+    const StopRequests stop;
     if (options.continuous)
-        settings.stop = &StopRequested();
+        settings.stop = &stop.Requested();
     std::ostream& human = options.signals ? console.err : console.out;
     human << "lot " << ledger->Lot().name << " (" << SerialRangeText(ledger->Lot().serials) << ", "
           << ledger->Where() << "): programming " << targets.size()
           << (targets.size() == 1 ? " target" : " targets")
           << (options.continuous ? " continuously until Ctrl-C" : "") << "\n"
           << std::flush;
-    Telling telling(console, options.signals, options.continuous ? 0 : long(targets.size()));
+    telling.SetTotal(options.continuous ? 0 : long(targets.size()));
     const ProductionSummary summary = RunProduction(
         lot, targets, settings,
         [&](const ProductionEvent& event, const ProductionTally& tally) { telling(event, tally); });
