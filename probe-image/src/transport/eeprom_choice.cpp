@@ -1,5 +1,6 @@
 #include "eeprom_choice.h"
 
+#include <filesystem>
 #include <set>
 
 #include "bridge_texts.h"
@@ -28,11 +29,19 @@ std::vector<NamedEeprom> TargetChoices(const EepromTargets& targets) {
         choice.simulated = true;
         chosen.push_back({"simulated", choice});
     }
+    // One file under two spellings is one target too.
     std::set<std::string> names;
-    for (const NamedEeprom& target : chosen)
-        if (!names.insert(target.name).second)
+    for (const NamedEeprom& target : chosen) {
+        std::error_code error;
+        const std::filesystem::path file =
+            target.choice.file.empty()
+                ? std::filesystem::path()
+                : std::filesystem::weakly_canonical(target.choice.file, error);
+        const std::string key = file.empty() || error ? target.name : "eeprom:" + file.string();
+        if (!names.insert(key).second)
             throw ToolError(ExitUsage, "the target " + target.name +
                                            " is named twice; each probe takes one worker");
+    }
     if (chosen.empty())
         chosen = DefaultTargets();
     return chosen;

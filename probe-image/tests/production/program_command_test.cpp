@@ -17,6 +17,7 @@ class ProgramCommandTest : public ToolTest {
         WriteBytes("refused.bin", damaged);
         WriteBytes("a.eeprom", Blank());
         WriteBytes("b.eeprom", Blank());
+        std::filesystem::create_directories(folder_ / "sub");
     }
     static ImageBytes Blank() {
         ImageBytes blank{};
@@ -55,6 +56,11 @@ TEST_F(ProgramCommandTest, RefusalsWriteNothingAndTakeNoSerial) {
         {"a target named twice",
          {"t.bin", "--lot", "L1", "--serials", "10-19", "--eeprom", "a.eeprom", "--eeprom",
           "a.eeprom"},
+         1,
+         "is named twice"},
+        {"a file named twice under two spellings",
+         {"t.bin", "--lot", "L1", "--serials", "10-19", "--eeprom", "a.eeprom", "--eeprom",
+          "sub/../a.eeprom"},
          1,
          "is named twice"},
         {"a range that cannot be one",
