@@ -32,7 +32,9 @@ void FakeI2cBus::SleepMicroseconds(unsigned microseconds) {
 // Start, the address byte and its acknowledge.
 int FakeI2cBus::AddressPhase(unsigned address) {
     now += 10ull * settings.bitUs;
-    if (address != EepromSlaveAddress || !settings.present)
+    const bool gone =
+        settings.vanishAfter >= 0 && writes.size() >= static_cast<unsigned>(settings.vanishAfter);
+    if (address != EepromSlaveAddress || !settings.present || gone)
         return -settings.noAck;
     if (busyFor_ > 0 || now < busyUntil_) {
         if (busyFor_ > 0)
@@ -121,6 +123,11 @@ int FakeI2cBus::Smbus(const i2c_smbus_ioctl_data& transfer) {
     return WriteBytes(bytes, 1 + length);
 }
 
+bool FakeI2cBus::AdapterStopped() const {
+    return settings.adapterStopsAfter >= 0 &&
+           writes.size() >= static_cast<unsigned>(settings.adapterStopsAfter);
+}
+
 int FakeI2cBus::Ioctl(int file, unsigned long request, void* argument) {
     if (!openFiles.count(file))
         return -EBADF;
@@ -135,6 +142,8 @@ int FakeI2cBus::Ioctl(int file, unsigned long request, void* argument) {
             return slave_ > 0x7F ? -EINVAL : 0;
         case I2C_RDWR: {
             ++transfers;
+            if (AdapterStopped())
+                return -ETIMEDOUT;
             if (!(settings.functions & I2C_FUNC_I2C))
                 return -EOPNOTSUPP;
             const auto* transfer = static_cast<const i2c_rdwr_ioctl_data*>(argument);
@@ -146,6 +155,8 @@ int FakeI2cBus::Ioctl(int file, unsigned long request, void* argument) {
         }
         case I2C_SMBUS:
             ++transfers;
+            if (AdapterStopped())
+                return -ETIMEDOUT;
             return Smbus(*static_cast<const i2c_smbus_ioctl_data*>(argument));
         default:
             return -ENOTTY;

@@ -9,6 +9,9 @@
 //   keeps its content;
 // - no part at an address: no acknowledge (ENXIO, or the errno an adapter uses);
 // - a transfer that touches a chosen address fails with a chosen errno;
+// - a part that goes away after a number of page writes (then absent);
+// - an adapter that stops answering after a number of page writes (then every
+//   transfer times out);
 // - adapters with plain I2C or with SMBus I2C block transfers only;
 // - a device file that cannot be opened, and an address a kernel driver holds.
 // Time is virtual: transfers take their bits at the set bit time, and sleeping
@@ -49,6 +52,8 @@ struct FakeI2cSettings {
     int failAt = -1;             // a transfer touching this memory address fails
     int failError = ETIMEDOUT;   // with this errno
     bool failReads = true;       // reads too, not only writes
+    int vanishAfter = -1;        // page writes the part takes before it goes; -1: never
+    int adapterStopsAfter = -1;  // page writes before the adapter stops answering; -1: never
 };
 
 struct DataWrite {
@@ -86,6 +91,7 @@ class FakeI2cBus final : public I2cDevSystem {
     bool Touches(unsigned length) const;
     int Message(const i2c_msg& message);
     int Smbus(const i2c_smbus_ioctl_data& transfer);
+    bool AdapterStopped() const;
 
     uint8_t pointer_ = 0;
     unsigned slave_ = 0;

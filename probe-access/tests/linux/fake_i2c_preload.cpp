@@ -1,13 +1,22 @@
 // A library preloaded into a program to serve the model of the kernel's I2C
-// interface at one device path, so that the real program runs against it:
+// interface at device paths, each with its own EEPROM and faults, so that the
+// real program runs against them:
 //   FAKE_I2C_DEVICE  the device file served (/dev/i2c-N); every other file passes
 //   FAKE_I2C_EEPROM  a file with the EEPROM's 256 bytes (0xFF when missing), read
-//                    at each open of the device and saved at each close
+//                    at each open of the device and saved at each close that
+//                    follows a write
 //   FAKE_I2C_FAULTS  comma-separated: denied, absent, eio, smbus-only, no-functions,
 //                    write-protect, ignores-writes, busy=N (polls), page-fails=ADDRESS
-//                    (a write there times out)
+//                    (a write there times out), vanish-after=K (the part is gone
+//                    after K page writes), adapter-stops-after=K (every transfer
+//                    then times out), present-while=FILE (the part answers only
+//                    while FILE exists), count-writes (a line per page write, its
+//                    address, appended to the EEPROM file's name with .writes)
+// and the same three with _2 to _9 appended for more devices at once. Programs
+// with several threads reach the devices at once: one lock keeps the models.
 // This file declares the replaced functions itself and includes no header that
 // declares them.
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -15,8 +24,10 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "fake_i2c_bus.h"
 #include "real_calls.h"
@@ -26,7 +37,16 @@ namespace {
 using access_test::FakeI2cBus;
 using access_test::FakeI2cSettings;
 
-void ApplyFault(const std::string& word, FakeI2cSettings& settings) {
+struct Device {
+    std::unique_ptr<FakeI2cBus> bus;
+    std::string eeprom;
+    std::string presentWhile;  // empty: the part's presence is as set
+    bool countWrites = false;
+    std::size_t writesCounted = 0;
+    std::size_t writesAtOpen = 0;  // the part's writes when the device was opened
+};
+
+void ApplyFault(const std::string& word, FakeI2cSettings& settings, Device& device) {
     if (word == "denied")
         settings.openError = EACCES;
     else if (word == "absent")
@@ -46,65 +66,114 @@ void ApplyFault(const std::string& word, FakeI2cSettings& settings) {
     else if (word.rfind("page-fails=", 0) == 0) {
         settings.failAt = std::atoi(word.c_str() + 11);
         settings.failReads = false;
-    }
+    } else if (word.rfind("vanish-after=", 0) == 0)
+        settings.vanishAfter = std::atoi(word.c_str() + 13);
+    else if (word.rfind("adapter-stops-after=", 0) == 0)
+        settings.adapterStopsAfter = std::atoi(word.c_str() + 20);
+    else if (word.rfind("present-while=", 0) == 0)
+        device.presentWhile = word.substr(14);
+    else if (word == "count-writes")
+        device.countWrites = true;
 }
 
 struct Served {
-    std::unique_ptr<FakeI2cBus> bus;  // null: nothing served
-    std::string eeprom;
-    std::map<int, int> files;  // real descriptor to the model's
+    std::vector<Device> devices;
+    std::map<int, Device*> files;   // real descriptor to its device
+    std::map<int, int> modelFiles;  // real descriptor to the model's
+    std::recursive_mutex lock;
 };
 
+const char* Variable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value && *value ? value : nullptr;
+}
+
 Served& State() {
-    static Served served = [] {
-        Served made;
-        const char* device = std::getenv("FAKE_I2C_DEVICE");
-        if (!device || !*device)
-            return made;
-        FakeI2cSettings settings;
-        settings.device = device;
-        std::istringstream faults(std::getenv("FAKE_I2C_FAULTS") ? std::getenv("FAKE_I2C_FAULTS")
-                                                                 : "");
-        for (std::string word; std::getline(faults, word, ',');)
-            ApplyFault(word, settings);
-        made.bus = std::make_unique<FakeI2cBus>(settings);
-        if (const char* eeprom = std::getenv("FAKE_I2C_EEPROM"))
-            made.eeprom = eeprom;
-        return made;
+    static Served served;
+    static const bool made = [] {
+        for (const std::string suffix : {"", "_2", "_3", "_4", "_5", "_6", "_7", "_8", "_9"}) {
+            const char* device = Variable("FAKE_I2C_DEVICE" + suffix);
+            if (!device)
+                continue;
+            Device added;
+            FakeI2cSettings settings;
+            settings.device = device;
+            const char* faultText = Variable("FAKE_I2C_FAULTS" + suffix);
+            std::istringstream faults(faultText ? faultText : "");
+            for (std::string word; std::getline(faults, word, ',');)
+                ApplyFault(word, settings, added);
+            added.bus = std::make_unique<FakeI2cBus>(settings);
+            if (const char* eeprom = Variable("FAKE_I2C_EEPROM" + suffix))
+                added.eeprom = eeprom;
+            served.devices.push_back(std::move(added));
+        }
+        return true;
     }();
+    (void)made;
     return served;
 }
 
-void Load(Served& served) {
-    std::ifstream file(served.eeprom, std::ios::binary);
-    if (file)
-        file.read(reinterpret_cast<char*>(served.bus->memory), EepromSize);
+Device* DeviceAt(Served& served, const char* path) {
+    if (path == nullptr)
+        return nullptr;
+    for (Device& device : served.devices)
+        if (device.bus->settings.device == path)
+            return &device;
+    return nullptr;
 }
 
-void Save(Served& served) {
-    if (served.eeprom.empty())
+void Load(Device& device) {
+    std::ifstream file(device.eeprom, std::ios::binary);
+    if (file)
+        file.read(reinterpret_cast<char*>(device.bus->memory), EepromSize);
+}
+
+// Only after a write: a program that only reads never puts back what it loaded
+// over a file changed meanwhile.
+void Save(Device& device) {
+    if (device.eeprom.empty() || device.bus->writes.size() == device.writesAtOpen)
         return;
-    std::ofstream file(served.eeprom, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(served.bus->memory), EepromSize);
+    std::ofstream file(device.eeprom, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(device.bus->memory), EepromSize);
+}
+
+// The part answers while the file named exists.
+void UpdatePresence(Device& device) {
+    if (device.presentWhile.empty())
+        return;
+    struct stat status;
+    device.bus->settings.present = ::stat(device.presentWhile.c_str(), &status) == 0;
+}
+
+void CountWrites(Device& device) {
+    if (!device.countWrites || device.writesCounted == device.bus->writes.size())
+        return;
+    std::ofstream log(device.eeprom + ".writes", std::ios::app);
+    for (; device.writesCounted < device.bus->writes.size(); ++device.writesCounted)
+        log << device.bus->writes[device.writesCounted].address << "\n";
 }
 
 int OpenFile(const char* path, int flags, unsigned mode) {
     Served& served = State();
-    if (!served.bus || path == nullptr || served.bus->settings.device != path)
+    Device* device = DeviceAt(served, path);
+    if (device == nullptr)
         return RealOpen(path, flags, mode);
-    const int fake = served.bus->Open(path);
+    const std::lock_guard<std::recursive_mutex> hold(served.lock);
+    const int fake = device->bus->Open(path);
     if (fake < 0) {
         errno = -fake;
         return -1;
     }
     const int file = RealOpenNull();
     if (file < 0) {
-        served.bus->Close(fake);
+        device->bus->Close(fake);
         return -1;
     }
-    if (!served.eeprom.empty())
-        Load(served);
-    served.files[file] = fake;
+    if (!device->eeprom.empty())
+        Load(*device);
+    device->writesAtOpen = device->bus->writes.size();
+    served.files[file] = device;
+    served.modelFiles[file] = fake;
     return file;
 }
 
@@ -138,10 +207,15 @@ int __open64_2(const char* path, int flags) {
 
 int close(int file) {
     Served& served = State();
-    if (auto found = served.files.find(file); found != served.files.end()) {
-        served.bus->Close(found->second);
-        served.files.erase(found);
-        Save(served);
+    {
+        const std::lock_guard<std::recursive_mutex> hold(served.lock);
+        if (auto found = served.files.find(file); found != served.files.end()) {
+            Device& device = *found->second;
+            device.bus->Close(served.modelFiles[file]);
+            served.files.erase(found);
+            served.modelFiles.erase(file);
+            Save(device);
+        }
     }
     return RealClose(file);
 }
@@ -152,10 +226,16 @@ int ioctl(int file, unsigned long request, ...) noexcept {
     void* argument = va_arg(rest, void*);
     va_end(rest);
     Served& served = State();
+    std::unique_lock<std::recursive_mutex> hold(served.lock);
     auto found = served.files.find(file);
-    if (found == served.files.end())
+    if (found == served.files.end()) {
+        hold.unlock();
         return RealIoctl(file, request, argument);
-    const int result = served.bus->Ioctl(found->second, request, argument);
+    }
+    Device& device = *found->second;
+    UpdatePresence(device);
+    const int result = device.bus->Ioctl(served.modelFiles[file], request, argument);
+    CountWrites(device);
     if (result < 0) {
         errno = -result;
         return -1;

@@ -75,6 +75,11 @@ const Case kCases[] = {
          s.failError = EREMOTEIO;
      },
      ProbeNotConnected, ProbeNotConnected, false, "EREMOTEIO"},
+    {"the part goes after 5 pages", [](FakeI2cSettings& s) { s.vanishAfter = 5; },
+     ProbeNotConnected, ProbeNotConnected, false, "ENXIO"},
+    {"the adapter stops answering after 5 pages",
+     [](FakeI2cSettings& s) { s.adapterStopsAfter = 5; }, I2cBusFailure, I2cBusFailure, false,
+     "ETIMEDOUT"},
     {"adapter with neither plain I2C nor SMBus block reads",
      [](FakeI2cSettings& s) { s.functions = 0; }, I2cBusFailure, I2cBusFailure, false,
      "neither plain I2C (I2C_FUNC_I2C) nor SMBus I2C block reads"},
@@ -132,6 +137,11 @@ TEST_P(WholeImage, WritesEveryPageReadsBackAndTellsTheFirstFailure) {
         EXPECT_TRUE(
             std::equal(before.begin() + page, before.begin() + page + 16, after.begin() + page));
         EXPECT_TRUE(std::equal(image.begin() + page + 16, image.end(), after.begin() + page + 16));
+    }
+    if (settings.vanishAfter >= 0 || settings.adapterStopsAfter >= 0) {  // pages 1-5 only
+        EXPECT_EQ(bus.writes.size(), 5u);
+        EXPECT_TRUE(std::equal(image.begin(), image.begin() + 80, after.begin()));
+        EXPECT_TRUE(std::equal(before.begin() + 80, before.end(), after.begin() + 80));
     }
     for (const access_test::DataWrite& write : bus.writes) {
         EXPECT_EQ(write.address % EepromPageSize, 0u);

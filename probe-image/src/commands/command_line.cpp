@@ -21,15 +21,16 @@
 // read the same everywhere: the probe and its record (ProbeCommand) and --set's
 // help (kFieldHelp).
 extern const Command kShowCommand, kPlotCommand, kEditCommand, kNewCommand, kFitCommand,
-    kCheckCommand, kConvertCommand, kReadCommand, kStatusCommand, kWriteCommand, kBusesCommand,
-    kRecordsCommand, kDbCommand, kDueCommand, kLotCommand;
+    kCheckCommand, kConvertCommand, kReadCommand, kStatusCommand, kWriteCommand, kProgramCommand,
+    kBusesCommand, kRecordsCommand, kDbCommand, kDueCommand, kLotCommand;
 
 namespace {
 
 const Command* const kCommands[] = {
-    &kShowCommand,  &kPlotCommand,    &kEditCommand, &kNewCommand,    &kFitCommand,
-    &kCheckCommand, &kConvertCommand, &kReadCommand, &kStatusCommand, &kWriteCommand,
-    &kBusesCommand, &kRecordsCommand, &kDbCommand,   &kDueCommand,    &kLotCommand,
+    &kShowCommand,    &kPlotCommand,  &kEditCommand,    &kNewCommand,
+    &kFitCommand,     &kCheckCommand, &kConvertCommand, &kReadCommand,
+    &kStatusCommand,  &kWriteCommand, &kProgramCommand, &kBusesCommand,
+    &kRecordsCommand, &kDbCommand,    &kDueCommand,     &kLotCommand,
 };
 
 // --record, --no-record and --operator of the commands that touch a probe.

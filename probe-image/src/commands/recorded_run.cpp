@@ -3,36 +3,13 @@
 #include <iostream>
 
 #include "bench_place.h"
-#include "bound_library.h"
 #include "connection_text.h"
 #include "database_commands.h"
-#include "field_text.h"
-#include "image_layout.h"
+#include "image_facts.h"
 #include "journal_send.h"
 #include "project_version.h"
 #include "record_file.h"
-#include "sha256.h"
 #include "tool_error.h"
-#include "verdict.h"
-
-namespace {
-
-using probe::FieldLayout;
-namespace field = probe::field;
-
-std::string TypeText(const ProbeImageBytes& image) {
-    FieldLayout whole = field::kType;
-    whole.tagLength = 0;
-    return probe::FieldValueText(image.data(), whole);
-}
-
-// A serial is a number: its field's leading zeros are dropped.
-std::string SerialText(std::string digits) {
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
-        return digits;
-    const std::size_t first = digits.find_first_not_of('0');
-    return first == std::string::npos ? "0" : digits.substr(first);
-}
 
 void StartRecord(BenchRecord& record, const RecordOptions& options, const std::string& command,
                  const std::vector<std::string>& arguments, std::time_t started) {
@@ -45,8 +22,6 @@ void StartRecord(BenchRecord& record, const RecordOptions& options, const std::s
     for (const std::string& argument : arguments)
         record.arguments.push_back(WithoutPasswords(argument));
 }
-
-}  // namespace
 
 int RunRecorded(const RecordOptions& options, const std::string& command,
                 const std::vector<std::string>& arguments,
@@ -103,21 +78,7 @@ int RunRecorded(const RecordOptions& options, const std::string& command,
 }
 
 ImageFacts DescribeImage(const ProbeImageBytes& image, std::string* library) {
-    ImageFacts facts;
-    facts.sha256 = Sha256Hex(image.data(), image.size());
-    facts.type = TypeText(image);
-    facts.serial = SerialText(probe::FieldValueText(image.data(), field::kSerial));
-    facts.calibrationDate = probe::FieldValueText(image.data(), field::kCalibrationDate);
-    const LibraryBinding binding(TypeCharacter(image));
-    if (!binding.Bound()) {
-        facts.verdict = "refused: " + binding.failure();
-        return facts;
-    }
-    const Verdict verdict = JudgeImage(binding, image);
-    facts.verdict = verdict.accepted ? "accepted" : "refused: " + verdict.reason;
-    if (library != nullptr)
-        *library = binding.library().fileName;
-    return facts;
+    return FactsOfImage(image, library);
 }
 
 void NoteProbe(BenchRecord& record, const ImageFacts& found, const ImageFacts* written) {

@@ -38,6 +38,11 @@ int RunRecorded(const RecordOptions& options, const std::string& command,
                 const std::vector<std::string>& arguments,
                 const std::function<int(RecordedRun&)>& run);
 
+// Fills in who runs the command, where and how (time, operator, host, tool,
+// command, the arguments without passwords).
+void StartRecord(BenchRecord& record, const RecordOptions& options, const std::string& command,
+                 const std::vector<std::string>& arguments, std::time_t started);
+
 // The fingerprint, verdict and identity of an image; library receives the file
 // name of the library its type names when it could be bound.
 ImageFacts DescribeImage(const ProbeImageBytes& image, std::string* library = nullptr);

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "probe_eeprom.h"
 
@@ -28,5 +29,26 @@ void RequireEeprom(const EepromChoice& choice);
 // The EEPROM chosen. Throws ToolError for a bus or an address that cannot be
 // one. Touches nothing yet.
 std::unique_ptr<ProbeEeprom> OpenEeprom(const EepromChoice& choice);
+// Several EEPROMs at once, each a target of its own: every bus and file named,
+// the simulated bridge; on Windows the bridge library when none is named.
+struct EepromTargets {
+    std::vector<std::string> buses;
+    std::vector<std::string> files;
+    bool simulated = false;
+};
+
+struct NamedEeprom {
+    std::string name;  // "bus:7", "eeprom:FILE", "simulated", "bridge"
+    EepromChoice choice;
+};
+
+// Adds --bus and --eeprom (each repeatable) and --simulated, those the platform has.
+void AddEepromTargetOptions(CLI::App& command, EepromTargets& targets);
+// The targets in the order named. Throws ToolError(ExitUsage) when none is named
+// where the platform needs one, or one is named twice. Touches nothing.
+std::vector<NamedEeprom> TargetChoices(const EepromTargets& targets);
+// The platform's targets when none is named; ToolError(ExitUsage) where it has none.
+std::vector<NamedEeprom> DefaultTargets();
+
 // The status in the writer's words, then what the transport met, if it says.
 std::string EepromFailure(const ProbeEeprom& eeprom, int status);

@@ -91,3 +91,23 @@ std::unique_ptr<ProbeEeprom> OpenEeprom(const EepromChoice& choice) {
         return std::make_unique<EepromFile>(choice.file);
     return std::make_unique<SimulatedBridgeEeprom>();
 }
+
+void AddEepromTargetOptions(CLI::App& command, EepromTargets& targets) {
+    command
+        .add_option("--bus", targets.buses,
+                    "program the probe on this I2C bus (N or /dev/i2c-N) through i2c-dev; "
+                    "repeat for several")
+        ->type_name("BUS");
+    command
+        .add_option("--eeprom", targets.files,
+                    "program this 256-byte EEPROM file; repeat for several")
+        ->type_name("FILE");
+    command.add_flag("--simulated", targets.simulated,
+                     "program the simulated bridge's EEPROM, for tests and demonstrations");
+}
+
+std::vector<NamedEeprom> DefaultTargets() {
+    throw ToolError(ExitUsage,
+                    "name the targets to program: --bus N (an I2C bus), --eeprom FILE (an "
+                    "EEPROM file), each repeatable, or --simulated; nothing was touched");
+}

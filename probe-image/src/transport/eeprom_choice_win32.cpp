@@ -21,3 +21,14 @@ std::unique_ptr<ProbeEeprom> OpenEeprom(const EepromChoice& choice) {
         return std::make_unique<EepromFile>(choice.file);
     return std::make_unique<I2cBridge>();
 }
+
+void AddEepromTargetOptions(CLI::App& command, EepromTargets& targets) {
+    command
+        .add_option("--eeprom", targets.files,
+                    "program this 256-byte EEPROM file instead of the bridge; repeat for several")
+        ->type_name("FILE");
+}
+
+std::vector<NamedEeprom> DefaultTargets() {
+    return {{"bridge", EepromChoice{}}};
+}

@@ -195,6 +195,43 @@ class LabProgramTest(unittest.TestCase):
         self.assertEqual(overlapping.returncode, 3, overlapping.stdout + overlapping.stderr)
         self.assertIn("overlap", overlapping.stderr)
 
+    def test_6_two_benches_programming_one_lot_never_write_one_serial_twice(self):
+        self.run_tool("new", "--type", "3", "-o", self.path("program.bin"), "--set", "Serial=1",
+                      "PositionCoefficients=0,1", expect=0)
+        lot = "%s-p-%s" % (BENCH, os.urandom(4).hex())
+        first = 7000000 + int.from_bytes(os.urandom(2), "big") % 29000 * 100
+        self.run_tool("lot", "create", lot, "--serials", "%d-%d" % (first, first + 19),
+                      "--template", self.path("program.bin"), "--database", SOURCE, expect=0)
+        eeproms = [os.path.join(self.folder, "p%d.eeprom" % n) for n in range(8)]
+        for eeprom in eeproms:
+            with open(eeprom, "wb") as file:
+                file.write(b"\xff" * 256)
+
+        def bench(n):
+            targets = []
+            for eeprom in eeproms[4 * n:4 * n + 4]:
+                targets += ["--eeprom", self.tool_path(eeprom)]
+            return subprocess.Popen(
+                COMMAND + ["program", self.path("program.bin"), "--lot", lot, "--database",
+                           SOURCE, "--record", self.path("bench%d.jsonl" % n)] + targets,
+                env=self.environment, cwd=self.folder, stdout=subprocess.PIPE,
+                stderr=subprocess.PIPE, text=True)
+
+        benches = [bench(0), bench(1)]
+        for process in benches:
+            out, err = process.communicate(timeout=300)
+            self.assertEqual(process.returncode, 0, out + err)
+        serials = []
+        for eeprom in eeproms:
+            with open(eeprom, "rb") as file:
+                serials.append(int(file.read()[5:12]))
+        self.assertEqual(sorted(serials), list(range(first, first + 8)))
+        # Run again, every probe is done: nothing is written, nothing taken.
+        again = self.run_tool("program", self.path("program.bin"), "--lot", lot, "--database",
+                              SOURCE, "--record", self.path("bench0.jsonl"),
+                              "--eeprom", self.tool_path(eeproms[0]), expect=0)
+        self.assertIn("0 programmed, 1 skipped, 0 failed; 12 serials left", again.stdout)
+
 
 def kernel_cannot_run():
     """Why the 32-bit Wine loader cannot run here, or None (cmake/kernel-runs-32bit)."""
