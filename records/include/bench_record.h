@@ -2,6 +2,7 @@
 // line of JSON in the record file.
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +40,7 @@ struct CalibrationFacts {
 struct LotFacts {
     std::string lot;
     std::string outcome;  // "programmed", "skipped" (it held the lot's image), "failed"
-    std::string target;   // the target as named on the command line ("bus 7", a file)
+    std::string target;   // the target as the signal lines name it ("bus:7", "eeprom:FILE")
     std::string spoiled;  // the serial the failure spoiled; empty: none
 };
 
@@ -75,5 +76,10 @@ struct BenchRecord {
 // One JSON object without a line break; text that is not UTF-8 is replaced.
 std::string RecordLine(const BenchRecord& record);
 
-// "YYYY-MM-DDTHH:MM:SSZ" of a time in seconds since the epoch.
+// "YYYY-MM-DDTHH:MM:SSZ" of a time in seconds since the epoch; safe to call
+// from several threads at once.
 std::string UtcTimeText(long long secondsSinceEpoch);
+// The UTC calendar time of a time in seconds since the epoch, from a buffer of
+// the caller's (std::gmtime shares one between threads); all zero where the
+// system cannot tell.
+std::tm UtcCalendar(std::time_t time);

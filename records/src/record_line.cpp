@@ -71,10 +71,9 @@ std::string RecordLine(const BenchRecord& record) {
 }
 
 std::string UtcTimeText(long long secondsSinceEpoch) {
-    const std::time_t time = static_cast<std::time_t>(secondsSinceEpoch);
-    const std::tm* utc = std::gmtime(&time);
+    const std::tm utc = UtcCalendar(static_cast<std::time_t>(secondsSinceEpoch));
     char text[32] = "";
-    if (utc != nullptr)
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc);
+    if (utc.tm_mday != 0)
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
 }

@@ -2,36 +2,19 @@
 
 #include <chrono>
 #include <filesystem>
-#include <mutex>
 #include <new>
 
 #include "backup_name.h"
 #include "bound_library.h"
 #include "eeprom_choice.h"
 #include "image_facts.h"
+#include "joined_text.h"
 #include "library_lock.h"
 #include "local_clock.h"
 #include "lot_image.h"
 #include "tool_error.h"
 
 namespace {
-
-// std::gmtime, which UtcTimeText uses too, fills one buffer of the process:
-// the workers take turns.
-std::mutex& TimeLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-std::string UtcText(std::time_t time) {
-    const std::lock_guard<std::mutex> hold(TimeLock());
-    return UtcTimeText(time);
-}
-
-std::tm UtcTime(std::time_t time) {
-    const std::lock_guard<std::mutex> hold(TimeLock());
-    return *std::gmtime(&time);
-}
 
 // A failure that ends the probe: its exit status and its words.
 struct ProbeFailure {
@@ -40,10 +23,7 @@ struct ProbeFailure {
 };
 
 std::string PageList(const std::vector<unsigned>& offsets) {
-    std::string text;
-    for (const unsigned offset : offsets)
-        text += (text.empty() ? "" : ", ") + std::to_string(offset);
-    return text;
+    return JoinedText(offsets, ", ", [](unsigned offset) { return std::to_string(offset); });
 }
 
 // One probe on its way; each step fills in the record or throws ProbeFailure.
@@ -52,7 +32,7 @@ class ProbeRun {
     ProbeRun(const ProductionLot& lot, ProbeEeprom& eeprom, const std::string& target)
         : lot_(lot), eeprom_(eeprom), started_(lot.clock ? lot.clock() : std::time(nullptr)) {
         record_ = lot.record;
-        record_.time = UtcText(started_);
+        record_.time = UtcTimeText(started_);
         record_.transport = eeprom.Transport();
         record_.device = eeprom.Device();
         record_.production = LotFacts{lot.ledger->Lot().name, "failed", target, {}};
@@ -136,8 +116,10 @@ void ProbeRun::Take(const std::string& target) {
 }
 
 ProbeImageBytes ProbeRun::Encode() {
-    const probe::YearMonth month = lot_.month ? lot_.month() : probe::CurrentYearMonth();
+    // The clock reads the C library's one local-time buffer, as the probe
+    // libraries do: under their lock.
     const LibraryGuard hold(ProbeLibraryLock());
+    const probe::YearMonth month = lot_.month ? lot_.month() : probe::CurrentYearMonth();
     const LibraryBinding binding(TypeCharacter(lot_.templateImage));
     if (!binding.Bound())
         Fail(ExitRefused, binding.failure());
@@ -165,7 +147,7 @@ void ProbeRun::SaveAsFound(const ProbeImageBytes& found) {
                                    : record_.serial;
     std::string failure;
     const std::filesystem::path saved = SaveBackup(
-        AsFoundBackupStem(folder, serial, UtcTime(started_)),
+        AsFoundBackupStem(folder, serial, UtcCalendar(started_)),
         std::string_view(reinterpret_cast<const char*>(found.data()), found.size()), failure);
     if (saved.empty())
         Fail(ExitFile, "cannot save the EEPROM as found: " + failure);
