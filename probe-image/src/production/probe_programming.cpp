@@ -225,6 +225,9 @@ ProbeResult ProbeRun::Run(const std::string& target, const SerialTaken& taken) {
     } catch (const std::bad_alloc&) {
         result_.exit = ExitRefused;
         result_.reason = "out of memory";
+    } catch (const std::exception& error) {  // a worker thread must not end the program
+        result_.exit = ExitFile;
+        result_.reason = error.what();
     }
     if (result_.outcome == ProbeOutcome::Failed) {
         Spoil(result_.reason);

@@ -208,14 +208,24 @@ std::optional<LotDefinition> DefinedIn(const fs::path& file) {
     return state.lot;
 }
 
+// An overlap found in any lot of the folder is told first, whatever order the
+// folder lists them in; a lot that cannot be read, after that: it may overlap.
 void RefuseOverlap(const fs::path& folder, const LotDefinition& lot) {
     std::error_code error;
+    std::optional<LedgerFailure> unreadable;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
         const fs::path& file = entry->path();
         if (file.extension() != ".jsonl" || file.filename() == LotFileName(lot.name))
             continue;
-        const std::optional<LotDefinition> other = DefinedIn(file);
+        std::optional<LotDefinition> other;
+        try {
+            other = DefinedIn(file);
+        } catch (const LedgerFailure& failure) {
+            if (!unreadable)
+                unreadable = failure;
+            continue;
+        }
         if (other && other->serials.Overlaps(lot.serials))
             throw LotError("the serials " + SerialRangeText(lot.serials) + " of the lot " +
                            lot.name + " overlap those of the lot " + other->name + " (" +
@@ -223,6 +233,8 @@ void RefuseOverlap(const fs::path& folder, const LotDefinition& lot) {
     }
     if (error)
         throw LedgerFailure("cannot list " + folder.string() + ": " + error.message());
+    if (unreadable)
+        throw *unreadable;
 }
 
 }  // namespace
