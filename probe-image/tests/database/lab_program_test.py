@@ -231,6 +231,15 @@ class LabProgramTest(unittest.TestCase):
                               SOURCE, "--record", self.path("bench0.jsonl"),
                               "--eeprom", self.tool_path(eeproms[0]), expect=0)
         self.assertIn("0 programmed, 1 skipped, 0 failed; 12 serials left", again.stdout)
+        # The lot at a glance from the database: both benches' records and the ledger.
+        report = json.loads(self.run_tool("lot", "report", lot, "--database", SOURCE, "--json",
+                                          expect=0).stdout)
+        self.assertEqual(report["probes"],
+                         {"programmed": 8, "skipped": 1, "failed": 0, "firstPassYield": 1.0})
+        self.assertEqual(report["serialsUsed"],
+                         {"programmed": 8, "spoiled": 0, "taken": 0, "left": 12})
+        self.assertEqual([use["serial"] for use in report["used"]],
+                         ["%07d" % serial for serial in range(first, first + 8)])
 
 
 def kernel_cannot_run():
