@@ -235,7 +235,8 @@ class LabProgramTest(unittest.TestCase):
         report = json.loads(self.run_tool("lot", "report", lot, "--database", SOURCE, "--json",
                                           expect=0).stdout)
         self.assertEqual(report["probes"],
-                         {"programmed": 8, "skipped": 1, "failed": 0, "firstPassYield": 1.0})
+                         {"programmed": 8, "skipped": 1, "failed": 0, "spoiled": 0,
+                          "firstPassYield": 1.0})
         self.assertEqual(report["serialsUsed"],
                          {"programmed": 8, "spoiled": 0, "taken": 0, "left": 12})
         self.assertEqual([use["serial"] for use in report["used"]],

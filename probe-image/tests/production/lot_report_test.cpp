@@ -11,13 +11,17 @@ namespace {
 
 nlohmann::ordered_json Record(const std::string& host, const std::string& target,
                               const std::string& outcome, const std::string& time,
-                              const std::string& lot = "L1",
-                              const std::string& command = "program") {
-    return {{"time", time},
-            {"host", host},
-            {"command", command},
-            {"production", {{"lot", lot}, {"outcome", outcome}, {"target", target}}},
-            {"exit", outcome == "failed" ? 4 : 0}};
+                              const std::string& lot = "L1", const std::string& command = "program",
+                              const std::string& spoiled = "1000002") {
+    nlohmann::ordered_json record = {
+        {"time", time},
+        {"host", host},
+        {"command", command},
+        {"production", {{"lot", lot}, {"outcome", outcome}, {"target", target}}},
+        {"exit", outcome == "failed" ? 4 : 0}};
+    if (outcome == "failed" && !spoiled.empty())
+        record["production"]["spoiled"] = spoiled;
+    return record;
 }
 
 LotReport EmptyReport() {
@@ -32,20 +36,23 @@ TEST(FirstPassYield, IsTheShareOfWritesThatPassedRoundedToATenthInIntegers) {
         ProbeCounts counts;
         const char* text;
     } cases[] = {
-        {{0, 5, 0}, "-"},  // only skips: nothing written
-        {{1, 0, 0}, "100.0 %"},    {{0, 0, 3}, "0.0 %"},
-        {{2, 9, 1}, "66.7 %"},      // skips do not count
-        {{1, 0, 7}, "12.5 %"},      // exactly 12.5
-        {{1999, 0, 1}, "100.0 %"},  // 99.95 rounds up
-        {{1997, 0, 3}, "99.9 %"},   // 99.85 rounds up
-        {{21, 0, 1979}, "1.1 %"},   // 1.05 rounds up, where binary doubles would not
+        {{0, 5, 0, 0}, "-"},             // only skips: nothing written
+        {{0, 0, 2, 0}, "-"},             // failed before a serial was taken: not written
+        {{1, 0, 0, 0}, "100.0 %"},       //
+        {{2, 0, 2, 0}, "100.0 %"},       // the lot used up for two: not written
+        {{0, 0, 3, 3}, "0.0 %"},         //
+        {{2, 9, 1, 1}, "66.7 %"},        // skips do not count
+        {{1, 0, 7, 7}, "12.5 %"},        // exactly 12.5
+        {{1999, 0, 1, 1}, "100.0 %"},    // 99.95 rounds up
+        {{1997, 0, 3, 3}, "99.9 %"},     // 99.85 rounds up
+        {{21, 0, 1979, 1979}, "1.1 %"},  // 1.05 rounds up, where binary doubles would not
     };
     for (const auto& c : cases) {
         EXPECT_EQ(YieldText(c.counts), c.text)
             << c.counts.programmed << "/" << c.counts.skipped << "/" << c.counts.failed;
         EXPECT_EQ(FirstPassYield(c.counts).has_value(), std::string(c.text) != "-");
     }
-    EXPECT_DOUBLE_EQ(*FirstPassYield({3, 1, 1}), 0.75);
+    EXPECT_DOUBLE_EQ(*FirstPassYield({3, 1, 1, 1}), 0.75);
 }
 
 TEST(LotReport, CountsOnlyTheProgramRecordsOfItsLot) {
@@ -57,7 +64,8 @@ TEST(LotReport, CountsOnlyTheProgramRecordsOfItsLot) {
         Record("bench-b", "bus 7", "programmed", "2026-12-03T10:00:00Z"),
         Record("bench-b", "bus 7", "programmed", "2026-12-01T10:00:00Z", "L2"),  // other lot
         Record("bench-b", "bus 7", "programmed", "2026-12-01T10:00:00Z", "L1", "write"),
-        Record("bench-b", "bus 7", "", "2026-11-30T10:00:00Z"),      // refused before any probe
+        Record("bench-b", "bus 7", "", "2026-11-30T10:00:00Z"),  // refused before any probe
+        Record("bench-b", "bus 9", "failed", "2026-12-03T11:00:00Z", "L1", "program", ""),
         {{"command", "program"}, {"time", "2026-11-01T00:00:00Z"}},  // no production facts
         {{"command", "program"}, {"production", "L1"}},              // not an object
     };
@@ -65,13 +73,15 @@ TEST(LotReport, CountsOnlyTheProgramRecordsOfItsLot) {
         CountLotRecord(report, record);
     EXPECT_EQ(report.probes.programmed, 2);
     EXPECT_EQ(report.probes.skipped, 1);
-    EXPECT_EQ(report.probes.failed, 1);
+    EXPECT_EQ(report.probes.failed, 2);
+    EXPECT_EQ(report.probes.spoiled, 1);  // the lot was used up for bus 9
+    EXPECT_EQ(YieldText(report.probes), "66.7 %");
     EXPECT_EQ(report.benches.size(), 2u);
     EXPECT_EQ(report.benches["bench-a"].failed, 1);
     EXPECT_EQ((report.targets[{"bench-a", "bus 8"}].skipped), 1);
     EXPECT_EQ((report.targets[{"bench-b", "bus 7"}].programmed), 1);
     EXPECT_EQ(report.firstTime, "2026-12-02T09:00:00Z");
-    EXPECT_EQ(report.lastTime, "2026-12-03T10:00:00Z");
+    EXPECT_EQ(report.lastTime, "2026-12-03T11:00:00Z");
 }
 
 TEST(LotReport, ShowsTheSameFiguresAsTextAndAsJson) {

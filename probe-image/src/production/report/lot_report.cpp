@@ -3,14 +3,14 @@
 #include "record_text.h"
 
 std::optional<double> FirstPassYield(const ProbeCounts& counts) {
-    const long written = counts.programmed + counts.failed;
+    const long written = counts.programmed + counts.spoiled;
     if (written == 0)
         return std::nullopt;
     return static_cast<double>(counts.programmed) / static_cast<double>(written);
 }
 
 std::string YieldText(const ProbeCounts& counts) {
-    const long long written = counts.programmed + counts.failed;
+    const long long written = counts.programmed + counts.spoiled;
     if (written == 0)
         return "-";
     // Tenths of a percent in integers, so that every build rounds alike.
@@ -32,9 +32,12 @@ void CountLotRecord(LotReport& report, const nlohmann::ordered_json& record) {
     if (counter == nullptr)  // a run refused before it reached a probe
         return;
     const std::string bench = FieldText(record, "host");
-    ++(report.probes.*counter);
-    ++(report.benches[bench].*counter);
-    ++(report.targets[{bench, FieldText(production, "target")}].*counter);
+    const bool spoiled = !FieldText(production, "spoiled").empty();
+    for (ProbeCounts* counts : {&report.probes, &report.benches[bench],
+                                &report.targets[{bench, FieldText(production, "target")}]}) {
+        ++(counts->*counter);
+        counts->spoiled += spoiled ? 1 : 0;
+    }
     const std::string time = FieldText(record, "time");
     if (report.firstTime.empty() || time < report.firstTime)
         report.firstTime = time;

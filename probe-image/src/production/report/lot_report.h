@@ -15,12 +15,14 @@
 
 struct ProbeCounts {
     long programmed = 0, skipped = 0, failed = 0;
+    long spoiled = 0;  // of the failed, those that had taken a serial, now spoiled
 };
 
 // First-pass yield: the share of the probes written that passed, programmed /
-// (programmed + failed). A probe tried again after a failure counts once failed
-// and once programmed; skipped probes were not written. Nothing when none was
-// written.
+// (programmed + spoiled). A probe tried again after a failure counts once failed
+// and once programmed; a probe skipped, or failed before it took a serial (the
+// lot used up, a probe that did not read), was not written. Nothing when none
+// was written.
 std::optional<double> FirstPassYield(const ProbeCounts& counts);
 // "95.5 %" (rounded half up to a tenth); "-" when none was written.
 std::string YieldText(const ProbeCounts& counts);

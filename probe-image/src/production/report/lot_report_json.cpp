@@ -7,6 +7,7 @@ nlohmann::ordered_json CountsJson(const ProbeCounts& counts) {
     return {{"programmed", counts.programmed},
             {"skipped", counts.skipped},
             {"failed", counts.failed},
+            {"spoiled", counts.spoiled},
             {"firstPassYield", yield ? nlohmann::ordered_json(*yield) : nullptr}};
 }
 

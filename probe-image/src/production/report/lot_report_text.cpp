@@ -6,8 +6,13 @@
 namespace {
 
 std::string CountsText(const ProbeCounts& counts) {
-    return std::to_string(counts.programmed) + " programmed, " + std::to_string(counts.skipped) +
-           " skipped, " + std::to_string(counts.failed) + " failed";
+    std::string text = std::to_string(counts.programmed) + " programmed, ";
+    text += std::to_string(counts.skipped) + " skipped, ";
+    text += std::to_string(counts.failed) + " failed";
+    if (counts.failed != counts.spoiled)
+        text +=
+            " (" + std::to_string(counts.failed - counts.spoiled) + " before a serial was taken)";
+    return text;
 }
 
 std::vector<std::string> CountCells(const ProbeCounts& counts) {
