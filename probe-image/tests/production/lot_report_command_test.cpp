@@ -1,8 +1,11 @@
 // lot report on the command line: the figures of a lot's journal records and
 // of its ledger beside the record file, as text and JSON, and its refusals.
+#include <cstdlib>
+
 #include <nlohmann/json.hpp>
 
 #include "bench_record.h"
+#include "environment.h"
 #include "lot_ledger.h"
 #include "record_file.h"
 #include "tool_fixture.h"
@@ -66,6 +69,23 @@ TEST_F(LotReportTest, AddsTheJournalsProbesToTheLedgersSerials) {
     EXPECT_EQ(report["used"].size(), 3u);
     EXPECT_EQ(report["used"][1]["state"], "spoiled");
     EXPECT_EQ(report["benches"][0]["targets"].size(), 2u);
+}
+
+TEST_F(LotReportTest, ReadsTheJournalNamedAlsoWhereADatabaseIsSet) {
+    if (std::getenv("PROBE_IMAGE_DATABASE") != nullptr)
+        GTEST_SKIP() << "PROBE_IMAGE_DATABASE is set";
+    NewLinearType6("template.bin");
+    ASSERT_EQ(Run({"lot", "create", "L1", "--serials", "1-9", "--template", Path("template.bin"),
+                   "--record", Journal()})
+                  .code,
+              0);
+    SetEnvironmentValue("PROBE_IMAGE_DATABASE", "DSN=nowhere");
+    const ToolRun local = Run({"lot", "report", "L1", "--record", Journal()});
+    SetEnvironmentValue("PROBE_IMAGE_DATABASE", "");
+    EXPECT_EQ(local.code, 0) << local.err;
+    EXPECT_NE(local.out.find("serials: 0 programmed, 0 spoiled, 0 taken without a result, 9 left"),
+              std::string::npos)
+        << local.out;
 }
 
 TEST_F(LotReportTest, RefusesALotNotKeptAndTwoSources) {

@@ -24,7 +24,8 @@ struct ReportOptions {
 };
 
 std::filesystem::path JournalPath(const std::string& given) {
-    const std::filesystem::path path = given.empty() ? DefaultRecordPath() : std::filesystem::path(given);
+    const std::filesystem::path path =
+        given.empty() ? DefaultRecordPath() : std::filesystem::path(given);
     if (path.empty())
         throw ToolError(ExitFile,
                         "cannot find the record file: no data folder (set XDG_DATA_HOME or "
@@ -67,8 +68,11 @@ void CountDatabase(const std::string& dsn, LotReport& report) {
 int RunLotReport(const ReportOptions& options, Console& console) {
     if (!options.database.empty() && !options.record.empty())
         throw ToolError(ExitUsage, "--record and --database name two sources; give one");
-    const std::string dsn = ChosenDatabase(options.database);
-    LotSource source{options.lot, dsn, "", {}};
+    // --record reads that journal and the ledger beside it, also where
+    // $PROBE_IMAGE_DATABASE is set.
+    const std::string dsn =
+        options.record.empty() ? ChosenDatabase(options.database) : std::string();
+    LotSource source{options.lot, dsn, "", {}, dsn.empty()};
     if (dsn.empty())
         source.journal = JournalPath(options.record);
     const std::unique_ptr<LotLedger> ledger = OpenLotForReport(source);
@@ -105,8 +109,8 @@ PluggedCommand AddLotReportCommand(CLI::App& lot) {
         "the first-pass yield; serials used, spoiled and left");
     command->add_option("LOT", options->lot, "the lot")->required();
     command->add_option("--record", options->record,
-                        "the record file whose records and lots/ ledger to read (default the "
-                        "user's, as the probe commands keep it)");
+                        "the record file whose records and lots/ ledger to read, also where a "
+                        "database is set (default the user's, as the probe commands keep it)");
     AddDatabaseOption(*command, options->database);
     command->add_flag("--json", options->json, "print the report as JSON");
     return {command, [command] { return command->parsed(); },

@@ -16,7 +16,7 @@ void RequireUsableName(const std::string& name) {
 }
 
 std::unique_ptr<LotLedger> OpenKept(const LotSource& source) {
-    const std::string dsn = ChosenDatabase(source.database);
+    const std::string dsn = source.local ? std::string() : ChosenDatabase(source.database);
     try {
         if (!dsn.empty())
             return OpenDatabaseLot(OpenDatabase(dsn), source.lot);

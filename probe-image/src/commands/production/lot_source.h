@@ -13,6 +13,7 @@ struct LotSource {
     std::string database;           // the DSN given; empty: $PROBE_IMAGE_DATABASE, else local
     std::string serials;            // FIRST-LAST, the local range; empty: the lot must exist
     std::filesystem::path journal;  // the record file; the lots are kept in lots/ beside it
+    bool local = false;             // beside the record file, whatever database is set
 };
 
 // The folder of the local lots beside the record file.
