@@ -1,36 +1,17 @@
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
+#include "spawned_program_posix.h"
 #include "started_program.h"
 
 StartedProgram::StartedProgram(const std::filesystem::path& program,
                                const std::vector<std::string>& arguments,
                                const std::filesystem::path& output) {
-    std::vector<std::string> words;
-    if (const char* emulator = std::getenv("TEST_PROGRAM_EMULATOR"); emulator && *emulator)
-        words.push_back(emulator);
-    words.push_back(program.string());
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-        const int file = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (file >= 0) {
-            dup2(file, STDOUT_FILENO);
-            dup2(file, STDERR_FILENO);
-        }
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
+    pid_ = SpawnProgram(program, arguments, output);
 }
 
 StartedProgram::~StartedProgram() {

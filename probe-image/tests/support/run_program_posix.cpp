@@ -6,15 +6,14 @@
 #include <cstdlib>
 
 #include "run_program.h"
+#include "spawned_program_posix.h"
 
 std::filesystem::path ProgramBesideMe(const std::string& baseName) {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / baseName;
 }
 
-int RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& output) {
-    // A program built for another machine starts through the emulator that runs
-    // the tests themselves (see cmake/run-i386).
+pid_t SpawnProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                   const std::filesystem::path& output) {
     std::vector<std::string> words;
     if (const char* emulator = std::getenv("TEST_PROGRAM_EMULATOR"); emulator && *emulator)
         words.push_back(emulator);
@@ -26,8 +25,6 @@ int RunProgram(const std::filesystem::path& program, const std::vector<std::stri
     argv.push_back(nullptr);
 
     const pid_t child = fork();
-    if (child < 0)
-        return -1;
     if (child == 0) {
         const int file = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (file >= 0) {
@@ -37,6 +34,14 @@ int RunProgram(const std::filesystem::path& program, const std::vector<std::stri
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    return child;
+}
+
+int RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& output) {
+    const pid_t child = SpawnProgram(program, arguments, output);
+    if (child < 0)
+        return -1;
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
